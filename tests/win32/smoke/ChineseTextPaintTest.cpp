@@ -1,0 +1,124 @@
+// Proves the ground the program stands on under the Wine runner: a real window, a
+// code page 936 literal turned into UTF-16 at the Win32 call, a Chinese font face that
+// resolves to a font with the glyphs, and painting read back from a memory DC.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const BoardTitle = "期权T型报价";  // code page 936 bytes in this build
+const COLORREF TextColour = RGB(220, 0, 0);
+
+std::wstring FromCodePage936(const std::string& text) {
+    int length = MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+HFONT CreateSongFont() {
+    return CreateFontW(-24, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体");
+}
+
+void PaintTitle(HDC dc, const RECT& area) {
+    HFONT font = CreateSongFont();
+    HGDIOBJ old = SelectObject(dc, font);
+    SetTextColor(dc, TextColour);
+    SetBkMode(dc, TRANSPARENT);
+    std::wstring text = FromCodePage936(BoardTitle);
+    RECT box = area;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_LEFT | DT_TOP | DT_SINGLELINE);
+    SelectObject(dc, old);
+    DeleteObject(font);
+}
+
+LRESULT CALLBACK TitleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PRINTCLIENT) {
+        RECT area;
+        GetClientRect(window, &area);
+        PaintTitle(reinterpret_cast<HDC>(wParam), area);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST(ChineseTextPaint, LiteralIsCodePage936) {
+    EXPECT_EQ(std::string(BoardTitle), std::string("\xC6\xDA\xC8\xA8T\xD0\xCD\xB1\xA8\xBC\xDB"));
+    EXPECT_EQ(FromCodePage936(BoardTitle), std::wstring(L"期权T型报价"));
+}
+
+TEST(ChineseTextPaint, SongFaceHasEveryGlyphOfTheTitle) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    HFONT font = CreateSongFont();
+    HGDIOBJ old = SelectObject(dc, font);
+    std::wstring text = FromCodePage936(BoardTitle);
+    std::vector<WORD> glyphs(text.size());
+    DWORD done = GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(),
+                                  GGI_MARK_NONEXISTING_GLYPHS);
+    EXPECT_EQ(done, text.size());
+    for (size_t i = 0; i < glyphs.size(); ++i) EXPECT_NE(glyphs[i], 0xFFFF) << "character " << i;
+    SelectObject(dc, old);
+    DeleteObject(font);
+    DeleteDC(dc);
+}
+
+TEST(ChineseTextPaint, WindowPaintsTheTitleIntoAMemoryDc) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = TitleWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"QuillonSmokeTitle";
+    ASSERT_NE(RegisterClassW(&windowClass), 0);
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"smoke", WS_OVERLAPPEDWINDOW, 0, 0, 300, 80,
+                                  nullptr, nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+
+    const int width = 240, height = 40;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(bitmap, nullptr);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    RECT all = {0, 0, width, height};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    GdiFlush();
+
+    // Pixels are BGRA in a 32-bit DIB section; text is drawn in pure text colour at its core.
+    const auto* pixels = static_cast<const unsigned char*>(bits);
+    int textPixels = 0, rightmostText = -1;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* p = pixels + (y * width + x) * 4;
+            if (p[2] == GetRValue(TextColour) && p[1] == GetGValue(TextColour) && p[0] == GetBValue(TextColour)) {
+                ++textPixels;
+                if (x > rightmostText) rightmostText = x;
+            }
+        }
+    }
+    EXPECT_GT(textPixels, 100);
+    // Six characters, five of them full width at 24 pixels: the text runs past 100 pixels.
+    EXPECT_GT(rightmostText, 100);
+
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    DestroyWindow(window);
+    UnregisterClassW(windowClass.lpszClassName, windowClass.hInstance);
+}
+
+}  // namespace
