@@ -14,8 +14,8 @@ function(quillon_add_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}")
   if(QUILLON_WINDOWS)
     # One Wine session (X server and wineserver) serves the whole run.
-    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_session
-                                            RUN_SERIAL TRUE)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_session RUN_SERIAL TRUE
+                                            ENVIRONMENT "QUILLON_WINE_DIR=${CMAKE_BINARY_DIR}/wine")
   endif()
 endfunction()
 
