@@ -1,0 +1,1 @@
+// The grid control's sources join this library as they are written.
