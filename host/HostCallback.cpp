@@ -1,0 +1,73 @@
+#include "host/HostCallback.h"
+
+#include <atomic>
+#include <cstring>
+#include <new>
+
+#include "host/HostMessages.h"
+
+namespace quillon::host {
+
+namespace {
+
+std::atomic<ArrivalSink> arrivalSink{nullptr};
+
+}  // namespace
+
+void FreeArrivalRecord(ArrivalRecord* record) {
+    if (record == nullptr) return;
+    delete[] record->data;
+    delete record;
+}
+
+bool IsAcceptedHostMessage(int msgType) {
+    if (msgType >= 0x1000 && msgType <= 0x1FFF) return true;
+    switch (msgType) {
+        case HOSTMSG_EXCHANGE_CODES:
+        case HOSTMSG_INSTRUMENT:
+        case HOSTMSG_HOST_TEXT:
+        case HOSTMSG_EXCHANGES:
+        case HOSTMSG_QUOTE_PUSH:
+        case HOSTMSG_CONTRACT_LIST_PUSH:
+        case HOSTMSG_UNNAMED_7008:
+        case HOSTMSG_QUOTE_REPLY:
+        case HOSTMSG_CONTRACT_LIST:
+        case HOSTMSG_SELECTED:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void SetArrivalSink(ArrivalSink sink) {
+    arrivalSink.store(sink);
+}
+
+ArrivalRecordPtr MakeArrivalRecord(int msgType, int value, const void* data, int dataLen, int requestId) {
+    ArrivalRecordPtr record(new (std::nothrow) ArrivalRecord{requestId, msgType, value, 0, nullptr});
+    if (!record) return nullptr;
+    // A host that announces bytes but passes none gets an empty payload: the record never
+    // claims bytes it does not hold.
+    if (dataLen > 0 && data != nullptr) {
+        record->data = new (std::nothrow) unsigned char[static_cast<std::size_t>(dataLen)];
+        if (record->data == nullptr) return nullptr;
+        std::memcpy(record->data, data, static_cast<std::size_t>(dataLen));
+        record->dataLen = dataLen;
+    }
+    return record;
+}
+
+int HostCallback(int msgType, int value, const void* data, int dataLen, int requestId) {
+    if (!IsAcceptedHostMessage(msgType)) return -1;
+    ArrivalSink sink = arrivalSink.load();
+    if (sink == nullptr) return 0;
+    ArrivalRecordPtr record = MakeArrivalRecord(msgType, value, data, dataLen, requestId);
+    if (!record) return 0;
+    // Cross-thread hand-over: on success the sink has posted the record to the
+    // user-interface thread, which frees it after dispatch. On failure (no frame, queue
+    // full, window gone) it is still ours and the unique_ptr frees it here.
+    if (sink(record.get())) record.release();
+    return 0;
+}
+
+}  // namespace quillon::host

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace quillon::host {
+
+// A host message on its way from the library's thread to the user-interface thread.
+// Made by HostCallback; from the moment it is handed to the sink it belongs to the
+// receiver, which frees it with FreeArrivalRecord (or holds it in an ArrivalRecordPtr).
+struct ArrivalRecord {
+    std::int32_t requestId;  // never examined
+    std::int32_t msgType;
+    std::int32_t value;    // non-zero: the host reports failure
+    std::int32_t dataLen;  // exactly the bytes `data` holds; 0 when data is null
+    unsigned char* data;   // heap copy of the payload, or null
+};
+static_assert(sizeof(ArrivalRecord) == 16 + sizeof(void*), "the posted record is 20 bytes on i686");
+
+// The wParam that goes with the posted record: its size.
+inline constexpr unsigned ArrivalRecordPostSize = 20;
+
+void FreeArrivalRecord(ArrivalRecord* record);
+
+struct ArrivalRecordDeleter {
+    void operator()(ArrivalRecord* record) const { FreeArrivalRecord(record); }
+};
+using ArrivalRecordPtr = std::unique_ptr<ArrivalRecord, ArrivalRecordDeleter>;
+
+// The message types the callback takes: every id of 0x1000..0x1FFF and the ten replies
+// and pushes the program handles.
+bool IsAcceptedHostMessage(int msgType);
+
+// Where accepted records go. Called on the library's thread; returns true when the
+// record was handed over (posted), and the receiver now owns it. On false the callback
+// frees the record. The application's frame installs one that posts "Quillon ApiMsg
+// Arrive" (wParam ArrivalRecordPostSize, lParam the record) to itself.
+using ArrivalSink = bool (*)(ArrivalRecord* record);
+
+// May be called from any thread; a callback already running may still use the old sink,
+// so a sink must stay callable (and fail cleanly) after it has been replaced.
+void SetArrivalSink(ArrivalSink sink);
+
+// Copies an accepted message into a new ArrivalRecord and hands it to the sink; without
+// a sink, or when the hand-over fails, the copy is freed again. Returns -1 for a type
+// it does not accept (nothing is made), else 0. Never blocks, never throws.
+int HostCallback(int msgType, int value, const void* data, int dataLen, int requestId);
+
+// The copy HostCallback makes, for receivers and tests: null when memory runs out.
+ArrivalRecordPtr MakeArrivalRecord(int msgType, int value, const void* data, int dataLen, int requestId);
+
+}  // namespace quillon::host
