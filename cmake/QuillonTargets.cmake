@@ -30,3 +30,26 @@ function(quillon_add_subfolders dir)
     endif()
   endforeach()
 endfunction()
+
+# quillon_add_fuzz_target(name SOURCES a.cpp [LIBS x]): a libFuzzer executable and a short,
+# bounded ctest run of it from its seed corpus in tests/fuzz/corpus/<name>. The long run is
+# scripts/fuzz.sh.
+function(quillon_add_fuzz_target name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  quillon_target_defaults(${name})
+  set(seeds ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
+  set(work ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
+  file(MAKE_DIRECTORY ${work})
+  set(seed_dirs ${work})
+  if(IS_DIRECTORY ${seeds})
+    list(APPEND seed_dirs ${seeds})
+  endif()
+  set(QUILLON_FUZZ_SECONDS 8 CACHE STRING "Seconds each fuzz target runs inside the test command")
+  add_test(NAME ${name}
+           COMMAND ${name} -max_total_time=${QUILLON_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048
+                   -print_final_stats=0 ${seed_dirs})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 120 LABELS fuzz)
+endfunction()

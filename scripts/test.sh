@@ -11,7 +11,8 @@ bash scripts/setup.sh || exit 1
 status=0
 mkdir -p build
 # The Windows build comes first: the end-to-end suites of the native build run its programs.
-for preset in win32 linux; do
+# The fuzz build runs each libFuzzer target for a few seconds from its seeds.
+for preset in win32 linux fuzz; do
   echo "== configure and build: $preset"
   if ! cmake --preset "$preset" >"build/build-$preset.log" 2>&1; then
     cat "build/build-$preset.log"; echo "configure $preset failed"; exit 1
@@ -22,7 +23,7 @@ for preset in win32 linux; do
   fi
 done
 
-for preset in win32 linux; do
+for preset in win32 linux fuzz; do
   echo "== test: $preset"
   ctest --preset "$preset" --output-on-failure || status=1
 done
