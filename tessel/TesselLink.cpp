@@ -1,0 +1,224 @@
+#include "tessel/TesselLink.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstring>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "host/HostMessages.h"
+
+namespace quillon::tessel {
+
+namespace {
+
+constexpr int RetryIntervalMs = 200;
+// How long the reader waits for bytes before looking at the stop flag again.
+constexpr int ReadPollMs = 100;
+constexpr std::size_t ReadChunk = 64 * 1024;
+
+std::optional<std::string> EnvironmentText(const char* name) {
+    char small[256];
+    DWORD length = GetEnvironmentVariableA(name, small, sizeof small);
+    if (length == 0) return std::nullopt;
+    if (length < sizeof small) return std::string(small, length);
+    std::string text(length, '\0');
+    length = GetEnvironmentVariableA(name, text.data(), static_cast<DWORD>(text.size()));
+    if (length == 0 || length >= text.size()) return std::nullopt;
+    text.resize(length);
+    return text;
+}
+
+std::uint32_t WindowWord(host::WindowHandle window) {
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window));
+}
+
+}  // namespace
+
+TesselLink::TesselLink() = default;
+
+TesselLink::~TesselLink() = default;
+
+int TesselLink::Register(const char* name, const char* accessCode, host::TesselCallback callback,
+                         host::WindowHandle hostWindow, int mode, host::WindowHandle ownWindow) {
+    std::lock_guard lock(registrationMutex_);
+    name_ = name ? name : "";
+    accessCode_ = accessCode ? accessCode : "";
+    hostWindow_ = hostWindow;
+    mode_ = mode;
+    callback_.store(callback);
+    ownWindow_.store(ownWindow);
+    return 0;
+}
+
+int TesselLink::Start() {
+    if (started_) return -1;
+    if (!winsock_.Ready()) {
+        // Without Winsock there is no link to wait for: the log-in fails at once.
+        Notify(host::HOSTMSG_LOGIN_RESULT, -1);
+        return -1;
+    }
+    try {
+        thread_ = std::thread(&TesselLink::Run, this);
+    } catch (const std::system_error&) {
+        Notify(host::HOSTMSG_LOGIN_RESULT, -1);
+        return -1;
+    }
+    started_ = true;
+    return 0;
+}
+
+int TesselLink::SendRequest(int type, const void* data, int len, int requestId) {
+    if (len < 0 || len > host::MaxFramePayload || (data == nullptr && len != 0)) return -1;
+    std::optional<std::vector<unsigned char>> frame =
+        host::EncodeFrame(static_cast<std::uint32_t>(type), 0, requestId, data, static_cast<std::size_t>(len));
+    if (!frame) return -1;
+    std::lock_guard lock(sendMutex_);
+    if (sendSocket_ == INVALID_SOCKET) return -1;
+    // A failed write means the link is going; the reader notices and reports it.
+    return SendAll(sendSocket_, frame->data(), frame->size()) ? 0 : -1;
+}
+
+void TesselLink::Destroy() {
+    RequestStop();
+    if (thread_.joinable() && thread_.get_id() == std::this_thread::get_id()) {
+        thread_.detach();
+        deleteWhenDone_ = true;
+        return;
+    }
+    if (thread_.joinable()) thread_.join();
+    delete this;
+}
+
+void TesselLink::RequestStop() {
+    std::lock_guard lock(stopMutex_);
+    stopping_.store(true);
+    // Wakes a reader and any writer blocked on the link; the link thread closes the socket.
+    if (liveSocket_ != INVALID_SOCKET) shutdown(liveSocket_, SD_BOTH);
+    stopSignal_.notify_all();
+}
+
+void TesselLink::Run() {
+    std::optional<host::LinkAddress> address = host::ParseLinkAddress(EnvironmentText("TESSEL_HOST"));
+    int timeoutMs = host::ParseConnectTimeout(EnvironmentText("TESSEL_CONNECT_TIMEOUT_MS"));
+    LinkSocket socket;
+    if (address) socket = ConnectWithRetry(*address, timeoutMs);
+    if (!socket.Valid()) {
+        if (!Stopping()) Notify(host::HOSTMSG_LOGIN_RESULT, -1);
+    } else {
+        {
+            std::lock_guard lock(stopMutex_);
+            if (!Stopping()) liveSocket_ = socket.Get();
+        }
+        if (!Stopping() && SendHello(socket.Get())) {
+            {
+                std::lock_guard lock(sendMutex_);
+                sendSocket_ = socket.Get();
+            }
+            ReadFrames(socket.Get());
+        }
+        shutdown(socket.Get(), SD_BOTH);
+        {
+            std::lock_guard lock(sendMutex_);
+            sendSocket_ = INVALID_SOCKET;
+        }
+        {
+            std::lock_guard lock(stopMutex_);
+            liveSocket_ = INVALID_SOCKET;
+        }
+        socket.Close();
+        if (!Stopping()) Notify(host::HOSTMSG_HOST_CLOSING, 0);
+    }
+    if (deleteWhenDone_) delete this;
+}
+
+LinkSocket TesselLink::ConnectWithRetry(const host::LinkAddress& address, int timeoutMs) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!Stopping()) {
+        const Clock::time_point attemptStart = Clock::now();
+        LinkSocket socket = ConnectWithin(address.host, address.port, RetryIntervalMs);
+        if (socket.Valid()) return socket;
+        const Clock::time_point nextAttempt = attemptStart + std::chrono::milliseconds(RetryIntervalMs);
+        if (nextAttempt > deadline) break;
+        std::unique_lock lock(stopMutex_);
+        stopSignal_.wait_until(lock, nextAttempt, [this] { return Stopping(); });
+    }
+    return {};
+}
+
+bool TesselLink::SendHello(SOCKET socket) {
+    host::HelloPayload hello;
+    int mode;
+    {
+        std::lock_guard lock(registrationMutex_);
+        hello.name = name_;
+        hello.accessCode = accessCode_;
+        hello.hostWindow = WindowWord(hostWindow_);
+        hello.ownWindow = WindowWord(ownWindow_.load());
+        mode = mode_;
+    }
+    std::vector<unsigned char> payload = host::EncodeHello(hello);
+    std::optional<std::vector<unsigned char>> frame =
+        host::EncodeFrame(host::LinkHelloType, mode, 0, payload.data(), payload.size());
+    if (!frame) return false;
+    std::lock_guard lock(sendMutex_);
+    return SendAll(socket, frame->data(), frame->size());
+}
+
+void TesselLink::ReadFrames(SOCKET socket) {
+    host::FrameReader reader;
+    std::vector<unsigned char> chunk(ReadChunk);
+    while (!Stopping()) {
+        WaitResult wait = WaitReadable(socket, ReadPollMs);
+        if (wait == WaitResult::TimedOut) continue;
+        if (wait == WaitResult::Failed) return;
+        int received = recv(socket, reinterpret_cast<char*>(chunk.data()), static_cast<int>(chunk.size()), 0);
+        if (received <= 0) return;
+        reader.Feed(chunk.data(), static_cast<std::size_t>(received));
+        while (std::optional<host::Frame> frame = reader.Next()) {
+            if (Stopping()) return;
+            Deliver(*frame);
+        }
+        // A header announcing an impossible length: nothing after it can be trusted.
+        if (reader.Broken()) return;
+    }
+}
+
+void TesselLink::Deliver(const host::Frame& frame) {
+    if (frame.header.msgType == host::LinkShowWindowType || frame.header.msgType == host::LinkHideWindowType) {
+        ApplyWindowFrame(frame);
+        return;
+    }
+    host::TesselCallback callback = callback_.load();
+    if (callback == nullptr) return;
+    const void* data = frame.payload.empty() ? nullptr : frame.payload.data();
+    callback(static_cast<int>(frame.header.msgType), frame.header.value, data, frame.header.dataLen,
+             frame.header.requestId);
+}
+
+void TesselLink::ApplyWindowFrame(const host::Frame& frame) {
+    HWND window = ownWindow_.load();
+    if (window == nullptr || !IsWindow(window)) return;
+    if (frame.header.msgType == host::LinkHideWindowType) {
+        ShowWindowAsync(window, SW_HIDE);
+        return;
+    }
+    // Asynchronous both: the link thread must never wait for the user-interface thread,
+    // which may itself be waiting to send on the link.
+    if (std::optional<host::WindowPlacement> placement =
+            host::DecodeWindowPlacement(frame.payload.data(), frame.payload.size())) {
+        SetWindowPos(window, nullptr, placement->x, placement->y, placement->width, placement->height,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+    }
+    ShowWindowAsync(window, SW_SHOW);
+}
+
+void TesselLink::Notify(int msgType, int value) {
+    host::TesselCallback callback = callback_.load();
+    if (callback != nullptr) callback(msgType, value, nullptr, 0, 0);
+}
+
+}  // namespace quillon::tessel
