@@ -57,7 +57,6 @@ bool CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const std::string& 
         hwnd_ = nullptr;
         return false;
     }
-    owned_ = true;
     return true;
 }
 
@@ -71,7 +70,6 @@ bool CWnd::SubclassWindow(HWND window) {
     // A window of a class registered here already runs StaticWindowProc; its default is
     // then DefWindowProcW, not a call back into ourselves.
     previousProc_ = previous == &CWnd::StaticWindowProc ? nullptr : previous;
-    owned_ = true;
     OnSubclassed();
     return true;
 }
@@ -154,6 +152,7 @@ LRESULT CWnd::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void CWnd::BindToWindow(HWND window) {
     hwnd_ = window;
+    owned_ = true;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetPropW(window, ObjectProperty, this);
 }
