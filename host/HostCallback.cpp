@@ -11,6 +11,11 @@ namespace quillon::host {
 namespace {
 
 std::atomic<ArrivalSink> arrivalSink{nullptr};
+std::atomic<int> outstandingRecords{0};
+
+bool IsQuote(int msgType) {
+    return msgType == HOSTMSG_QUOTE_PUSH || msgType == HOSTMSG_QUOTE_REPLY;
+}
 
 }  // namespace
 
@@ -18,6 +23,11 @@ void FreeArrivalRecord(ArrivalRecord* record) {
     if (record == nullptr) return;
     delete[] record->data;
     delete record;
+    outstandingRecords.fetch_sub(1);
+}
+
+int ArrivalBacklog() {
+    return outstandingRecords.load();
 }
 
 bool IsAcceptedHostMessage(int msgType) {
@@ -46,6 +56,7 @@ void SetArrivalSink(ArrivalSink sink) {
 ArrivalRecordPtr MakeArrivalRecord(int msgType, int value, const void* data, int dataLen, int requestId) {
     ArrivalRecordPtr record(new (std::nothrow) ArrivalRecord{requestId, msgType, value, 0, nullptr});
     if (!record) return nullptr;
+    outstandingRecords.fetch_add(1);
     // A host that announces bytes but passes none gets an empty payload: the record never
     // claims bytes it does not hold.
     if (dataLen > 0 && data != nullptr) {
@@ -61,6 +72,7 @@ int HostCallback(int msgType, int value, const void* data, int dataLen, int requ
     if (!IsAcceptedHostMessage(msgType)) return -1;
     ArrivalSink sink = arrivalSink.load();
     if (sink == nullptr) return 0;
+    if (IsQuote(msgType) && ArrivalBacklog() >= MaxQuoteBacklog) return 0;
     ArrivalRecordPtr record = MakeArrivalRecord(msgType, value, data, dataLen, requestId);
     if (!record) return 0;
     // Cross-thread hand-over: on success the sink has posted the record to the

@@ -27,6 +27,15 @@ struct ArrivalRecordDeleter {
 };
 using ArrivalRecordPtr = std::unique_ptr<ArrivalRecord, ArrivalRecordDeleter>;
 
+// Records made and not yet freed: the user-interface thread's backlog. Windows refuses
+// posts beyond 10,000 queued messages; Wine has no such limit and would let a quote
+// flood grow memory without bound.
+int ArrivalBacklog();
+
+// Past this backlog the callback drops quotes (a later quote of the same instrument
+// supersedes them), keeping room in the queue for the messages that cannot be lost.
+inline constexpr int MaxQuoteBacklog = 8000;
+
 // The message types the callback takes: every id of 0x1000..0x1FFF and the ten replies
 // and pushes the program handles.
 bool IsAcceptedHostMessage(int msgType);
@@ -42,7 +51,8 @@ using ArrivalSink = bool (*)(ArrivalRecord* record);
 void SetArrivalSink(ArrivalSink sink);
 
 // Copies an accepted message into a new ArrivalRecord and hands it to the sink; without
-// a sink, or when the hand-over fails, the copy is freed again. Returns -1 for a type
+// a sink, or when the hand-over fails, the copy is freed again. Quotes are dropped while
+// the backlog is at MaxQuoteBacklog. Returns -1 for a type
 // it does not accept (nothing is made), else 0. Never blocks, never throws.
 int HostCallback(int msgType, int value, const void* data, int dataLen, int requestId);
 

@@ -37,6 +37,8 @@ void LinkSocket::Close() {
 
 namespace {
 
+constexpr DWORD SendTimeoutMs = 10000;
+
 struct AddressList {
     addrinfo* first = nullptr;
     ~AddressList() {
@@ -87,6 +89,10 @@ LinkSocket ConnectWithin(const std::string& host, unsigned short port, int timeo
         }
         u_long blocking = 0;
         if (ioctlsocket(socket.Get(), FIONBIO, &blocking) != 0) continue;
+        // A host that stops reading must not hold the user-interface thread forever.
+        DWORD sendTimeoutMs = SendTimeoutMs;
+        setsockopt(socket.Get(), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendTimeoutMs),
+                   sizeof sendTimeoutMs);
         // Quotes are small frames that should not wait for a full segment.
         BOOL noDelay = TRUE;
         setsockopt(socket.Get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);

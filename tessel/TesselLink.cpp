@@ -77,8 +77,12 @@ int TesselLink::SendRequest(int type, const void* data, int len, int requestId) 
     if (!frame) return -1;
     std::lock_guard lock(sendMutex_);
     if (sendSocket_ == INVALID_SOCKET) return -1;
-    // A failed write means the link is going; the reader notices and reports it.
-    return SendAll(sendSocket_, frame->data(), frame->size()) ? 0 : -1;
+    if (SendAll(sendSocket_, frame->data(), frame->size())) return 0;
+    // Part of the frame may be out: nothing written after it could be framed right, so
+    // the link ends here and the reader reports it as lost.
+    shutdown(sendSocket_, SD_BOTH);
+    sendSocket_ = INVALID_SOCKET;
+    return -1;
 }
 
 void TesselLink::Destroy() {
