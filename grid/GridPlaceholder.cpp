@@ -1,1 +1,0 @@
-// The grid control's sources join this library as they are written.
