@@ -72,6 +72,8 @@ void FrameReader::Feed(const unsigned char* bytes, std::size_t length) {
     if (consumed_ != 0 && consumed_ == buffer_.size()) {
         buffer_.clear();
         consumed_ = 0;
+        // One large frame should not pin its memory for the rest of the link.
+        if (buffer_.capacity() > 1024 * 1024) buffer_.shrink_to_fit();
     } else if (consumed_ > 64 * 1024 && consumed_ * 2 > buffer_.size()) {
         buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(consumed_));
         consumed_ = 0;
@@ -149,6 +151,8 @@ std::optional<LinkAddress> ParseLinkAddress(std::optional<std::string_view> text
     if (colon == std::string_view::npos || colon == 0 || colon + 1 == text->size()) return std::nullopt;
     std::string_view host = text->substr(0, colon);
     std::string_view port = text->substr(colon + 1);
+    // "[::1]:17310": the brackets only keep the address's colons apart from the port's.
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
     if (host.find_first_of(" \t\r\n") != std::string_view::npos) return std::nullopt;
     unsigned value = 0;
     auto [rest, error] = std::from_chars(port.data(), port.data() + port.size(), value);

@@ -104,7 +104,7 @@ struct LinkAddress {
     friend bool operator==(const LinkAddress&, const LinkAddress&) = default;
 };
 
-// TESSEL_HOST: "host:port". Unset or empty gives 127.0.0.1:17310; a value that is not a
+// TESSEL_HOST: "host:port" (an IPv6 address in brackets). Unset or empty gives 127.0.0.1:17310; a value that is not a
 // host name and a port 1..65535 gives nothing, so a mistyped address fails the log-in
 // instead of reaching some other host.
 std::optional<LinkAddress> ParseLinkAddress(std::optional<std::string_view> text);

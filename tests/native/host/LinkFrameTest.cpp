@@ -147,6 +147,7 @@ TEST(LinkFrame, HostAddressFromTheEnvironment) {
         {"127.0.0.1:17311", LinkAddress{"127.0.0.1", 17311}},
         {"localhost:1", LinkAddress{"localhost", 1}},
         {"::1:65535", LinkAddress{"::1", 65535}},
+        {"[::1]:17310", LinkAddress{"::1", 17310}},
         {"127.0.0.1", std::nullopt},
         {"127.0.0.1:", std::nullopt},
         {":17310", std::nullopt},
