@@ -257,6 +257,27 @@ TEST_F(TesselLinkTest, HostFramesOfEverySizeReachTheCallbackOnTheLibraryThread) 
     EXPECT_EQ(deliveries.back().requestId, 42);
 }
 
+TEST_F(TesselLinkTest, AQuoteFloodArrivesWholeAndInOrder) {
+    ASSERT_NE(StartLink(), nullptr);
+    constexpr int QuoteCount = 20000;
+    std::vector<unsigned char> stream;
+    stream.reserve(static_cast<std::size_t>(QuoteCount) * (FrameHeaderSize + 592));
+    for (int i = 0; i < QuoteCount; ++i) {
+        std::vector<unsigned char> quote = Pattern(592, static_cast<unsigned>(i));
+        std::optional<std::vector<unsigned char>> frame = EncodeFrame(HOSTMSG_QUOTE_PUSH, 0, i, quote.data(), 592);
+        stream.insert(stream.end(), frame->begin(), frame->end());
+    }
+    // One write: frames straddle every read the library makes.
+    ASSERT_TRUE(host.SendRaw(stream.data(), stream.size()));
+    ASSERT_TRUE(deliveryLog.WaitForCount(QuoteCount, 60000));
+    std::vector<Delivery> deliveries = deliveryLog.All();
+    ASSERT_EQ(deliveries.size(), static_cast<std::size_t>(QuoteCount));
+    for (int i = 0; i < QuoteCount; ++i) {
+        ASSERT_EQ(deliveries[static_cast<std::size_t>(i)].requestId, i);
+        ASSERT_TRUE(deliveries[static_cast<std::size_t>(i)].data == Pattern(592, static_cast<unsigned>(i))) << i;
+    }
+}
+
 TEST_F(TesselLinkTest, ShowAndHideActOnTheOwnWindowAndNeverReachTheCallback) {
     TestWindow window;
     ASSERT_NE(window.Get(), nullptr);
