@@ -86,7 +86,7 @@ bool CGridCell::BeginEdit(int row, int col, const RECT& rect, POINT /*point*/, U
 }
 
 void CGridCell::EndEdit() {
-    if (editWindow_ != nullptr && IsWindow(editWindow_)) grid_->EndInPlaceEdit(editWindow_);
+    if (grid_ != nullptr && editWindow_ != nullptr && IsWindow(editWindow_)) grid_->EndInPlaceEdit(editWindow_);
 }
 
 }  // namespace quillon::grid

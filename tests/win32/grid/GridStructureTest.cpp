@@ -226,6 +226,51 @@ TEST_F(GridStructure, SelectionAndFocusSetTheStateBitsThePaintingReads) {
     EXPECT_EQ(grid_->GetSelectedCells().size(), 3u);
 }
 
+TEST_F(GridStructure, AutoSizeColumnTakesTheWidestMeasuredCellOfTheChosenRows) {
+    Shape(4, 2, 1, 0, 10, 20);
+    grid_->GetCell(0, 1)->SetText("a header much longer than the data");
+    grid_->GetCell(2, 1)->SetText("mid");
+    grid_->GetCell(3, 1)->SetText("longer data");
+    HDC screen = GetDC(nullptr);
+    const int header = grid_->GetCell(0, 1)->MeasureCell(screen).cx;
+    const int data = grid_->GetCell(3, 1)->MeasureCell(screen).cx;
+    ReleaseDC(nullptr, screen);
+    ASSERT_GT(header, data);
+    struct Case {
+        UINT style;
+        int width;
+    } cases[] = {{2, data}, {1, header}, {0, header}, {3, header}};
+    for (const Case& c : cases) {
+        EXPECT_TRUE(grid_->AutoSizeColumn(1, c.style)) << "style " << c.style;
+        EXPECT_EQ(grid_->GetColumnWidth(1), c.width) << "style " << c.style;
+    }
+    // Hidden rows are not measured; hidden columns are not sized.
+    grid_->SetRowHeight(3, 0);
+    EXPECT_TRUE(grid_->AutoSizeColumn(1, 2));
+    EXPECT_LT(grid_->GetColumnWidth(1), data);
+    grid_->SetColumnWidth(1, 0);
+    EXPECT_FALSE(grid_->AutoSizeColumn(1));
+    EXPECT_EQ(grid_->GetColumnWidth(1), 0);
+}
+
+TEST_F(GridStructure, OneColumnRightScrollsByTheFirstVisibleColumnsWidth) {
+    Shape(3, 20, 1, 1, 60, 20);
+    grid_->SetColumnWidth(1, 45);
+    grid_->UpdateScrollBars();
+    EXPECT_NE(grid_->GetScrollBarsShown() & 1, 0);
+    SendMessageW(grid_->GetSafeHwnd(), WM_HSCROLL, SB_LINERIGHT, 0);
+    EXPECT_EQ(grid_->GetScrollPosition(SB_HORZ), 45);
+    EXPECT_EQ(grid_->GetTopLeftNonFixedCell().col, 2);
+    RECT rect{};
+    ASSERT_TRUE(grid_->GetCellRect(1, 2, &rect));
+    EXPECT_EQ(rect.left, 60);  // right after the header column
+    EXPECT_FALSE(grid_->GetCellRect(1, 1, &rect));
+    EXPECT_FALSE(grid_->IsCellVisible(1, 1));
+    EXPECT_TRUE(grid_->IsCellVisible(1, 0));
+    SendMessageW(grid_->GetSafeHwnd(), WM_HSCROLL, SB_LINELEFT, 0);
+    EXPECT_EQ(grid_->GetScrollPosition(SB_HORZ), 0);
+}
+
 struct DisplayRequest {
     int row;
     int column;
@@ -266,6 +311,15 @@ TEST_F(GridStructure, VirtualModeAsksTheCallbackWithTheMappedRowAndColumn) {
     EXPECT_TRUE(grid_->GetCell(2, 2)->IsFocused());
     EXPECT_TRUE(grid_->GetCell(0, 1)->IsFixedRow());
     EXPECT_FALSE(grid_->SetCellState(2, 2, 0));  // virtual cells keep no state
+
+    // A paint tells the parent which cells it is about to read, then that it is done.
+    Notifications().clear();
+    Render();
+    ASSERT_GE(Notifications().size(), 2u);
+    EXPECT_EQ(Notifications().front().code, GN_ODCACHEHINT);
+    EXPECT_EQ(Notifications().front().row, 1);
+    EXPECT_EQ(Notifications().back().code, GN_ODCACHEHINT);
+    EXPECT_EQ(Notifications().back().row, -1);
 
     // Without a callback the parent is asked.
     grid_->SetDisplayCallback(nullptr);
