@@ -118,3 +118,44 @@ TEST(HostPayloads, HostTextIsTheBytesGivenUpToAnyNul) {
     EXPECT_FALSE(DecodeHostText(0, text, -1));
     EXPECT_FALSE(DecodeHostText(3, text, 7));
 }
+
+TEST(HostPayloads, NoDecoderReadsPastTheBytesItIsGiven) {
+    // Each buffer is exactly as long as its claimed length, so the sanitizer build
+    // catches any read beyond it; texts without a NUL are the usual way to get there.
+    std::uint32_t seed = 12345;
+    auto nextByte = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<unsigned char>(seed >> 16);
+    };
+    for (int length = 0; length <= 1300; ++length) {
+        std::vector<unsigned char> bytes(static_cast<std::size_t>(length));
+        for (unsigned char& byte : bytes) byte = (nextByte() % 4 == 0) ? 0 : nextByte() | 1;
+        const void* data = bytes.empty() ? nullptr : bytes.data();
+        for (int value : {0, 1}) {
+            if (auto list = DecodeExchangeList(value, data, length)) {
+                EXPECT_EQ(list->size(), bytes.size() / 32);
+            }
+            if (auto list = DecodeExchangeCodes(value, data, length)) {
+                EXPECT_EQ(list->size(), bytes.size() / 64);
+            }
+            if (auto list = DecodeContractListPush(value, data, length)) {
+                EXPECT_EQ(list->size(), bytes.size() / 64);
+            }
+            if (auto list = DecodeContractList(value, data, length)) {
+                for (const std::string& code : *list) EXPECT_LT(code.size(), 33u);
+            }
+            if (auto text = DecodeHostText(value, data, length)) {
+                EXPECT_LE(text->size(), bytes.size());
+            }
+            if (auto code = DecodeSelectedCode(value, data, length)) {
+                EXPECT_LE(code->size(), 64u);
+            }
+            if (auto quote = DecodeQuote(value, data, length)) {
+                EXPECT_LE(QuoteCode(quote->data()).size(), 31u);
+            }
+            if (auto record = DecodeInstrumentRecord(value, data, length)) {
+                EXPECT_LE(InstrumentExchange(record->data()).size(), 168u);
+            }
+        }
+    }
+}

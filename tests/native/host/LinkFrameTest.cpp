@@ -180,3 +180,40 @@ TEST(LinkFrame, ConnectTimeoutFromTheEnvironment) {
         EXPECT_EQ(ParseConnectTimeout(c.text), c.expected) << (c.text ? *c.text : "(unset)");
     }
 }
+
+TEST(LinkFrame, ArbitraryBytesNeverReadPastTheirEnd) {
+    // Hello and placement payloads of every short length, and a reader fed noise: each
+    // either decodes or refuses, within the bytes it was given.
+    std::uint32_t seed = 777;
+    auto nextByte = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<unsigned char>(seed >> 16);
+    };
+    for (std::size_t length = 0; length <= 64; ++length) {
+        for (int round = 0; round < 50; ++round) {
+            std::vector<unsigned char> bytes(length);
+            for (unsigned char& byte : bytes) byte = nextByte() % 3 == 0 ? 0 : nextByte();
+            if (auto hello = DecodeHello(bytes.data(), bytes.size())) {
+                EXPECT_EQ(hello->name.size() + hello->accessCode.size() + 10, length);
+            }
+            EXPECT_EQ(DecodeWindowPlacement(bytes.data(), bytes.size()).has_value(), length == WindowPlacementSize);
+            EXPECT_EQ(DecodeFrameHeader(bytes.data(), bytes.size()).has_value(),
+                      length >= FrameHeaderSize &&
+                          IsValidPayloadLength(static_cast<std::int32_t>(bytes[12] | bytes[13] << 8 | bytes[14] << 16 |
+                                                                         static_cast<std::uint32_t>(bytes[15]) << 24)));
+        }
+    }
+    FrameReader reader;
+    std::size_t delivered = 0;
+    for (int round = 0; round < 2000 && !reader.Broken(); ++round) {
+        // Small lengths keep most headers valid for a while.
+        unsigned char piece[24];
+        for (unsigned char& byte : piece) byte = nextByte() % 2 ? 0 : nextByte() % 8;
+        reader.Feed(piece, sizeof piece);
+        while (std::optional<Frame> frame = reader.Next()) {
+            EXPECT_EQ(frame->payload.size(), static_cast<std::size_t>(frame->header.dataLen));
+            ++delivered;
+        }
+    }
+    EXPECT_GT(delivered, 0u);
+}
