@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "PluginClient.h"
+#include "host/HostMessages.h"
+#include "host/WireRecords.h"
+#include "host/WireText.h"
+#include "hostsim/BuiltInMarket.h"
+
+namespace quillon::hostsim::test {
+namespace {
+
+using namespace quillon::host;
+
+Market SmallMarket() {
+    BuiltInMarketOptions options;
+    options.instrumentCount = 70;
+    options.date = {2026, 12, 8};
+    return BuildBuiltInMarket(options);
+}
+
+// Every exchange of a mixed market: one product each of several forms.
+Market MixedMarket() {
+    BuiltInMarketOptions options;
+    options.instrumentCount = 400;
+    options.date = {2026, 12, 8};
+    return BuildBuiltInMarket(options);
+}
+
+TEST(HostServerTest, WholeLoadConversationAnswersEveryRequestWithItsId) {
+    const Market reference = MixedMarket();
+    HostServerOptions options;
+    options.optionClass = '7';
+    RunningServer running(MixedMarket(), options);
+    PluginClient plugin(running.Port());
+
+    plugin.SendHello();
+    auto login = plugin.Expect(HOSTMSG_LOGIN_RESULT);
+    ASSERT_TRUE(login);
+    EXPECT_EQ(login->header.value, 0);
+
+    std::int32_t id = 0;
+    plugin.Send(HOSTMSG_REQ_HOST_TEXT, ++id);
+    plugin.Send(HOSTMSG_REQ_EXCHANGES, ++id);
+    auto text = plugin.Expect(HOSTMSG_HOST_TEXT);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->header.requestId, 1);
+    EXPECT_NE(std::string(text->payload.begin(), text->payload.end()).find("hostsim"), std::string::npos);
+    auto exchanges = plugin.Expect(HOSTMSG_EXCHANGES);
+    ASSERT_TRUE(exchanges);
+    EXPECT_EQ(exchanges->header.requestId, 2);
+    const std::vector<std::string> exchangeList = ReadSlots(exchanges->payload, ExchangeSlotSize);
+    EXPECT_EQ(exchangeList, reference.Exchanges());
+
+    std::vector<std::pair<std::string, std::string>> codes;  // code, exchange
+    for (const std::string& exchange : exchangeList) {
+        std::vector<unsigned char> slot(ExchangeSlotSize);
+        WriteTextSlot(reinterpret_cast<char*>(slot.data()), slot.size(), exchange);
+        plugin.Send(HOSTMSG_REQ_EXCHANGE_CODES, ++id, slot);
+        auto reply = plugin.Expect(HOSTMSG_EXCHANGE_CODES);
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(reply->header.requestId, id);
+        for (const std::string& code : ReadSlots(reply->payload, CodeSlotSize)) codes.emplace_back(code, exchange);
+    }
+    ASSERT_EQ(codes.size(), reference.Size());
+
+    std::sort(codes.begin(), codes.end());
+    for (const auto& [code, exchange] : codes) {
+        plugin.SendCode(HOSTMSG_REQ_INSTRUMENT, code, ++id);
+        auto record = plugin.Expect(HOSTMSG_INSTRUMENT);
+        ASSERT_TRUE(record);
+        EXPECT_EQ(record->header.requestId, id);
+        EXPECT_EQ(record->header.value, 0);
+        ASSERT_EQ(record->payload.size(), instrument_record::Size);
+        const Instrument& instrument = reference.At(*reference.IndexOf(code));
+        EXPECT_EQ(InstrumentCode(record->payload.data()), code);
+        EXPECT_EQ(InstrumentExchange(record->payload.data()), exchange);
+        EXPECT_EQ(InstrumentProductClass(record->payload.data()), instrument.isOption ? '7' : '1') << code;
+        EXPECT_EQ(InstrumentPriceTick(record->payload.data()), instrument.tick) << code;
+    }
+    EXPECT_TRUE(running.WaitFor([](const HostServerStats& stats) { return stats.loaded; }));
+
+    plugin.Send(HOSTMSG_REQ_CONTRACT_LIST, ++id);
+    auto list = plugin.Expect(HOSTMSG_CONTRACT_LIST);
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->header.requestId, id);
+    const std::vector<std::string> contracts = ReadSlots(list->payload, ExchangeSlotSize);
+    ASSERT_FALSE(contracts.empty());
+    for (const std::string& code : contracts) EXPECT_TRUE(reference.IndexOf(code)) << code;
+
+    plugin.Send(HOSTMSG_REQ_SELECTED, ++id);
+    auto selected = plugin.Expect(HOSTMSG_SELECTED);
+    ASSERT_TRUE(selected);
+    EXPECT_EQ(selected->header.requestId, id);
+    ASSERT_EQ(selected->payload.size(), CodeSlotSize);
+    EXPECT_TRUE(reference.IndexOf(ReadSlots(selected->payload, CodeSlotSize).front()));
+
+    // An instrument the host does not list is a failure answer, not the end of the link.
+    plugin.SendCode(HOSTMSG_REQ_INSTRUMENT, "XX9999", ++id);
+    auto unknown = plugin.Expect(HOSTMSG_INSTRUMENT);
+    ASSERT_TRUE(unknown);
+    EXPECT_NE(unknown->header.value, 0);
+    EXPECT_EQ(unknown->header.requestId, id);
+}
+
+TEST(HostServerTest, SubscriptionsDecideWhichQuotesArePushed) {
+    const Market reference = SmallMarket();
+    const std::string future = reference.At(0).code;
+    const std::string option = reference.At(1).code;
+    HostServerOptions options;
+    options.rate = 50;
+    RunningServer running(SmallMarket(), options);
+    PluginClient plugin(running.Port());
+    plugin.SendHello();
+    ASSERT_TRUE(plugin.Expect(HOSTMSG_LOGIN_RESULT));
+
+    // One snapshot at each subscription, whatever the market does.
+    plugin.SendCode(HOSTMSG_QUOTE_SUBSCRIBE, future);
+    auto snapshot = plugin.Expect(HOSTMSG_QUOTE_PUSH);
+    ASSERT_TRUE(snapshot);
+    EXPECT_EQ(QuoteCode(snapshot->payload.data()), future);
+    plugin.SendCode(HOSTMSG_QUOTE_SUBSCRIBE, option);
+    plugin.SendCode(HOSTMSG_QUOTE_SUBSCRIBE, option);  // a second subscription of the same code
+    EXPECT_TRUE(running.WaitFor([](const HostServerStats& stats) { return stats.subscribed == 2; }));
+
+    plugin.SendCode(HOSTMSG_QUOTE_UNSUBSCRIBE, future);
+    plugin.SendCode(HOSTMSG_QUOTE_UNSUBSCRIBE, "NOT-A-CODE");
+    EXPECT_TRUE(running.WaitFor([](const HostServerStats& stats) { return stats.subscribed == 1; }));
+    // Drain what was pushed before the unsubscription reached the host.
+    const auto drained = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    while (std::chrono::steady_clock::now() < drained) plugin.Receive(20);
+    std::set<std::string> pushed;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(600);
+    while (std::chrono::steady_clock::now() < until) {
+        auto frame = plugin.Receive(100);
+        if (!frame) continue;
+        ASSERT_EQ(frame->header.msgType, HOSTMSG_QUOTE_PUSH);
+        ASSERT_EQ(frame->payload.size(), quote_record::Size);
+        pushed.insert(QuoteCode(frame->payload.data()));
+    }
+    EXPECT_EQ(pushed, std::set<std::string>{option});
+
+    // A quote request is answered with the current quote and its id, subscribed or not.
+    plugin.SendCode(HOSTMSG_QUOTE_REQUEST, future, 77);
+    auto reply = plugin.Expect(HOSTMSG_QUOTE_REPLY);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->header.requestId, 77);
+    EXPECT_EQ(QuoteCode(reply->payload.data()), future);
+    plugin.SendCode(HOSTMSG_QUOTE_REQUEST, "NOT-A-CODE", 78);
+    auto failed = plugin.Expect(HOSTMSG_QUOTE_REPLY);
+    ASSERT_TRUE(failed);
+    EXPECT_NE(failed->header.value, 0);
+}
+
+std::vector<unsigned char> Header(std::uint32_t type, std::int32_t length) {
+    std::vector<unsigned char> bytes(FrameHeaderSize);
+    const std::int32_t fields[4] = {static_cast<std::int32_t>(type), 0, 0, length};
+    for (int field = 0; field < 4; ++field) {
+        for (int byte = 0; byte < 4; ++byte) {
+            bytes[field * 4 + byte] = static_cast<unsigned char>(static_cast<std::uint32_t>(fields[field]) >> (8 * byte));
+        }
+    }
+    return bytes;
+}
+
+TEST(HostServerTest, MalformedFrameEndsOnlyThatConnection) {
+    struct Case {
+        const char* what;
+        bool helloFirst;
+        std::vector<unsigned char> bytes;
+    };
+    std::vector<unsigned char> shortSlot = Header(HOSTMSG_REQ_EXCHANGE_CODES, 5);
+    shortSlot.resize(shortSlot.size() + 5, 'x');
+    std::vector<unsigned char> unreadableHello = Header(LinkHelloType, 3);
+    unreadableHello.insert(unreadableHello.end(), {'a', 'b', 'c'});
+    const std::vector<unsigned char> hello = EncodeHello({"Quillon", "731", 1, 2});
+    std::vector<unsigned char> secondHello = *EncodeFrame(LinkHelloType, 6, 0, hello.data(), hello.size());
+    std::vector<unsigned char> textWithPayload = Header(HOSTMSG_REQ_HOST_TEXT, 1);
+    textWithPayload.push_back('x');
+    const std::vector<Case> cases = {
+        {"request before the hello", false, Header(HOSTMSG_REQ_EXCHANGES, 0)},
+        {"unreadable hello", false, unreadableHello},
+        {"negative length", true, Header(HOSTMSG_REQ_EXCHANGES, -1)},
+        {"length beyond the limit", true, Header(HOSTMSG_REQ_EXCHANGES, MaxFramePayload + 1)},
+        {"exchange slot of the wrong size", true, shortSlot},
+        {"payload where none belongs", true, textWithPayload},
+        {"a host-to-plugin type", true, Header(HOSTMSG_QUOTE_PUSH, 0)},
+        {"an unknown type", true, Header(0x12345678, 0)},
+        {"second hello", true, secondHello},
+    };
+    RunningServer running(SmallMarket(), HostServerOptions{});
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.what);
+        PluginClient bad(running.Port());
+        if (item.helloFirst) {
+            bad.SendHello();
+            ASSERT_TRUE(bad.Expect(HOSTMSG_LOGIN_RESULT));
+        }
+        bad.SendBytes(item.bytes);
+        EXPECT_TRUE(bad.WaitForClose());
+
+        PluginClient good(running.Port());
+        good.SendHello();
+        auto login = good.Expect(HOSTMSG_LOGIN_RESULT);
+        ASSERT_TRUE(login);
+        good.Send(HOSTMSG_REQ_EXCHANGES, 1);
+        EXPECT_TRUE(good.Expect(HOSTMSG_EXCHANGES));
+    }
+    EXPECT_EQ(running.Server().Stats().connections, 2 * cases.size());
+}
+
+TEST(HostServerTest, CommandsSendTheirFramesToThePlugin) {
+    RunningServer running(SmallMarket(), HostServerOptions{});
+    auto first = std::make_unique<PluginClient>(running.Port());
+    PluginClient& plugin = *first;
+    plugin.SendHello("QuillonPopup", 0);
+    ASSERT_TRUE(plugin.Expect(HOSTMSG_LOGIN_RESULT));
+    EXPECT_TRUE(running.WaitFor([](const HostServerStats& stats) { return stats.connected; }));
+
+    running.Server().Post("invoke IO2612-C-3900");
+    EXPECT_TRUE(plugin.Expect(HOSTMSG_INVOKE));
+    plugin.Send(HOSTMSG_REQ_SELECTED, 9);
+    auto selected = plugin.Expect(HOSTMSG_SELECTED);
+    ASSERT_TRUE(selected);
+    EXPECT_EQ(ReadSlots(selected->payload, CodeSlotSize), std::vector<std::string>{"IO2612-C-3900"});
+
+    running.Server().Post("list IF2612 IO2612-C-3900 IO2612-P-3900");
+    auto pushed = plugin.Expect(HOSTMSG_CONTRACT_LIST_PUSH);
+    ASSERT_TRUE(pushed);
+    const std::vector<std::string> listed{"IF2612", "IO2612-C-3900", "IO2612-P-3900"};
+    EXPECT_EQ(ReadSlots(pushed->payload, CodeSlotSize), listed);
+    plugin.Send(HOSTMSG_REQ_CONTRACT_LIST, 10);
+    auto asked = plugin.Expect(HOSTMSG_CONTRACT_LIST);
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(ReadSlots(asked->payload, ExchangeSlotSize), listed);
+
+    running.Server().Post("show 10 20 800 600");
+    auto show = plugin.Expect(LinkShowWindowType);
+    ASSERT_TRUE(show);
+    EXPECT_EQ(DecodeWindowPlacement(show->payload.data(), show->payload.size()), (WindowPlacement{10, 20, 800, 600}));
+    running.Server().Post("show");
+    auto plainShow = plugin.Expect(LinkShowWindowType);
+    ASSERT_TRUE(plainShow);
+    EXPECT_TRUE(plainShow->payload.empty());
+    running.Server().Post("hide");
+    EXPECT_TRUE(plugin.Expect(LinkHideWindowType));
+    running.Server().Post("login fail");
+    auto relogin = plugin.Expect(HOSTMSG_LOGIN_RESULT);
+    ASSERT_TRUE(relogin);
+    EXPECT_NE(relogin->header.value, 0);
+    running.Server().Post("close");
+    EXPECT_TRUE(plugin.Expect(HOSTMSG_HOST_CLOSING));
+
+    first.reset();
+
+    // The refusal holds for the next plugin too.
+    PluginClient next(running.Port());
+    next.SendHello();
+    auto refused = next.Expect(HOSTMSG_LOGIN_RESULT);
+    ASSERT_TRUE(refused);
+    EXPECT_NE(refused->header.value, 0);
+}
+
+TEST(HostServerTest, ScriptWaitsForThePluginBeforeItsNextCommand) {
+    HostServerOptions options;
+    options.loginOk = false;
+    RunningServer running(SmallMarket(), options, {"# a comment", "wait plugin", "sleep 50", "invoke m2701"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    PluginClient plugin(running.Port());
+    plugin.SendHello();
+    auto login = plugin.Expect(HOSTMSG_LOGIN_RESULT);
+    ASSERT_TRUE(login);
+    EXPECT_NE(login->header.value, 0);
+    auto invoke = plugin.Receive();
+    ASSERT_TRUE(invoke);
+    EXPECT_EQ(invoke->header.msgType, HOSTMSG_INVOKE);
+}
+
+TEST(HostServerTest, FloodModeKeepsTheLinkFull) {
+    const Market reference = SmallMarket();
+    HostServerOptions options;
+    options.flood = true;
+    RunningServer running(SmallMarket(), options);
+    PluginClient plugin(running.Port());
+    plugin.SendHello();
+    ASSERT_TRUE(plugin.Expect(HOSTMSG_LOGIN_RESULT));
+    plugin.SendCode(HOSTMSG_QUOTE_SUBSCRIBE, reference.At(0).code);
+    plugin.SendCode(HOSTMSG_QUOTE_SUBSCRIBE, reference.At(1).code);
+    int quotes = 0;
+    while (quotes < 2000) {
+        auto frame = plugin.Receive();
+        ASSERT_TRUE(frame);
+        ASSERT_EQ(frame->header.msgType, HOSTMSG_QUOTE_PUSH);
+        ++quotes;
+    }
+    EXPECT_GT(running.Server().Stats().rounds, 100u);
+}
+
+}  // namespace
+}  // namespace quillon::hostsim::test
