@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <climits>
 #include <new>
+#include <stdexcept>
 #include <numeric>
 #include <string_view>
 
@@ -387,7 +389,7 @@ bool CGridCtrl::SetRowCount(int rows) {
             rowOrder_.resize(static_cast<size_t>(rows));
             std::iota(rowOrder_.begin(), rowOrder_.end(), 0);
             rowCount_ = rows;
-        } catch (const std::bad_alloc&) {
+        } catch (const std::exception&) {
             rowHeights_.resize(static_cast<size_t>(rowCount_));
             rowOrder_.resize(static_cast<size_t>(rowCount_));
             complete = false;
@@ -410,7 +412,7 @@ bool CGridCtrl::SetRowCount(int rows) {
                 rowHeights_.push_back(defaultHeight);
                 ++rowCount_;
             }
-        } catch (const std::bad_alloc&) {
+        } catch (const std::exception&) {
             rows_.resize(static_cast<size_t>(rowCount_));
             rowHeights_.resize(static_cast<size_t>(rowCount_));
             complete = false;
@@ -448,6 +450,7 @@ bool CGridCtrl::SetColumnCount(int cols) {
     } else {
         const int defaultWidth = fixedColumnDefault_.GetWidth();
         try {
+            columnOrder_.reserve(static_cast<size_t>(cols));
             columnWidths_.resize(static_cast<size_t>(cols), defaultWidth);
             if (!virtualMode_) {
                 for (int row = 0; row < rowCount_; ++row) {
@@ -456,7 +459,7 @@ bool CGridCtrl::SetColumnCount(int cols) {
                     for (int col = columnCount_; col < cols; ++col) cells.push_back(CreateCell(row, col));
                 }
             }
-        } catch (const std::bad_alloc&) {
+        } catch (const std::exception&) {
             // Keep only the columns every row received.
             made = std::min(cols, static_cast<int>(columnWidths_.size()));
             for (const auto& cells : rows_) made = std::min(made, static_cast<int>(cells.size()));
@@ -599,14 +602,14 @@ bool CGridCtrl::SetColumnOrder(const std::vector<int>& order) {
 // --- Sizes ----------------------------------------------------------------------------
 
 bool CGridCtrl::SetColumnWidth(int col, int width) {
-    if (col < 0 || col >= columnCount_ || width < 0) return false;
+    if (col < 0 || col >= columnCount_ || width < 0 || width > MaximumCellSize) return false;
     columnWidths_[static_cast<size_t>(columnOrder_[static_cast<size_t>(col)])] = width;
     topLeftCache_ = GridCellId{};
     return true;
 }
 
 bool CGridCtrl::SetRowHeight(int row, int height) {
-    if (row < 0 || row >= rowCount_ || height < 0) return false;
+    if (row < 0 || row >= rowCount_ || height < 0 || height > MaximumCellSize) return false;
     rowHeights_[static_cast<size_t>(row)] = height;
     topLeftCache_ = GridCellId{};
     return true;
@@ -622,29 +625,33 @@ int CGridCtrl::GetColumnWidth(int col) const {
     return columnWidths_[static_cast<size_t>(columnOrder_[static_cast<size_t>(col)])];
 }
 
-int CGridCtrl::GetFixedRowHeight() const {
-    int height = 0;
-    for (int row = 0; row < fixedRowCount_; ++row) height += GetRowHeight(row);
-    return height;
+namespace {
+
+// Sums of sizes in 64 bits, held to what an int can say: a grid of many huge rows must
+// not wrap round into negative positions.
+int ClampedSum(long long sum) { return sum > INT_MAX ? INT_MAX : static_cast<int>(sum); }
+
+}  // namespace
+
+int CGridCtrl::SumOfRowHeights(int first, int end) const {
+    long long sum = 0;
+    for (int row = std::max(first, 0); row < std::min(end, rowCount_); ++row) sum += rowHeights_[static_cast<size_t>(row)];
+    return ClampedSum(sum);
 }
 
-int CGridCtrl::GetFixedColumnWidth() const {
-    int width = 0;
-    for (int col = 0; col < fixedColumnCount_; ++col) width += GetColumnWidth(col);
-    return width;
+int CGridCtrl::SumOfColumnWidths(int first, int end) const {
+    long long sum = 0;
+    for (int col = std::max(first, 0); col < std::min(end, columnCount_); ++col) sum += GetColumnWidth(col);
+    return ClampedSum(sum);
 }
 
-int CGridCtrl::GetVirtualHeight() const {
-    int height = 0;
-    for (int row = 0; row < rowCount_; ++row) height += GetRowHeight(row);
-    return height;
-}
+int CGridCtrl::GetFixedRowHeight() const { return SumOfRowHeights(0, fixedRowCount_); }
 
-int CGridCtrl::GetVirtualWidth() const {
-    int width = 0;
-    for (int col = 0; col < columnCount_; ++col) width += GetColumnWidth(col);
-    return width;
-}
+int CGridCtrl::GetFixedColumnWidth() const { return SumOfColumnWidths(0, fixedColumnCount_); }
+
+int CGridCtrl::GetVirtualHeight() const { return SumOfRowHeights(0, rowCount_); }
+
+int CGridCtrl::GetVirtualWidth() const { return SumOfColumnWidths(0, columnCount_); }
 
 // --- Geometry -------------------------------------------------------------------------
 
@@ -703,20 +710,12 @@ bool CGridCtrl::GetCellOrigin(int row, int col, POINT* origin) const {
     if (col >= fixedColumnCount_ && col < topLeft.col) return false;
     if (row >= fixedRowCount_ && row < topLeft.row) return false;
 
-    int x = 0;
-    if (col < fixedColumnCount_) {
-        for (int i = 0; i < col; ++i) x += GetColumnWidth(i);
-    } else {
-        x = GetFixedColumnWidth();
-        for (int i = topLeft.col; i < col; ++i) x += GetColumnWidth(i);
-    }
-    int y = 0;
-    if (row < fixedRowCount_) {
-        for (int i = 0; i < row; ++i) y += GetRowHeight(i);
-    } else {
-        y = GetFixedRowHeight();
-        for (int i = topLeft.row; i < row; ++i) y += GetRowHeight(i);
-    }
+    const int x = col < fixedColumnCount_
+                      ? SumOfColumnWidths(0, col)
+                      : ClampedSum(static_cast<long long>(GetFixedColumnWidth()) + SumOfColumnWidths(topLeft.col, col));
+    const int y = row < fixedRowCount_
+                      ? SumOfRowHeights(0, row)
+                      : ClampedSum(static_cast<long long>(GetFixedRowHeight()) + SumOfRowHeights(topLeft.row, row));
     *origin = POINT{x, y};
     return true;
 }
@@ -926,7 +925,7 @@ bool CGridCtrl::AutoSizeColumn(int col, UINT style, bool updateScrollBars) {
         if (CGridCellBase* cell = GetCell(row, col)) width = std::max<int>(width, cell->MeasureCell(dc.Get()).cx);
     }
     if (virtualMode_) SendCacheHint(GridCellRange{});
-    columnWidths_[static_cast<size_t>(columnOrder_[static_cast<size_t>(col)])] = width;
+    columnWidths_[static_cast<size_t>(columnOrder_[static_cast<size_t>(col)])] = std::min(width, MaximumCellSize);
     topLeftCache_ = GridCellId{};
     if (updateScrollBars) UpdateScrollBars();
     return true;

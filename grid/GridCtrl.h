@@ -79,6 +79,9 @@ public:
     bool SetFixedRowCount(int rows);
     bool SetFixedColumnCount(int cols);
 
+    // The largest width or height one column or row can have (GDI's 16-bit coordinates).
+    static constexpr int MaximumCellSize = 32767;
+    // false for an index out of range or a size below 0 or above MaximumCellSize.
     bool SetColumnWidth(int col, int width);
     bool SetRowHeight(int row, int height);
     int GetRowHeight(int row) const;     // -1 out of range
@@ -236,6 +239,8 @@ private:
     void InvalidateScrolledArea(int bar);
     int ScrollLimit(int bar) const;
     CGridCellBase* StoredCell(int row, int col) const;
+    int SumOfRowHeights(int first, int end) const;    // rows [first, end)
+    int SumOfColumnWidths(int first, int end) const;  // display columns [first, end)
 
     COLORREF gridBackColour_;
     COLORREF gridLineColour_ = RGB(192, 192, 192);

@@ -1,4 +1,5 @@
 // Rows, columns, their sizes and order, out-of-range requests, sorting, virtual mode.
+#include <climits>
 #include <string>
 #include <thread>
 
@@ -111,6 +112,15 @@ TEST_F(GridStructure, OutOfRangeIndexesGiveFalseNoneOrMinusOne) {
     EXPECT_FALSE(grid_->SetColumnCount(-1));
     EXPECT_FALSE(grid_->SetFixedRowCount(-1));
     EXPECT_FALSE(grid_->SetCell(1, 1, nullptr));
+    EXPECT_FALSE(grid_->SetRowHeight(1, CGridCtrl::MaximumCellSize + 1));
+    EXPECT_TRUE(grid_->SetRowHeight(1, CGridCtrl::MaximumCellSize));
+    // Counts no memory can hold fail and leave the grid as it was.
+    EXPECT_FALSE(grid_->SetRowCount(INT_MAX));
+    EXPECT_FALSE(grid_->SetColumnCount(INT_MAX));
+    EXPECT_FALSE(grid_->SetFixedRowCount(INT_MAX));
+    EXPECT_EQ(grid_->GetFixedRowCount(), 1);
+    ASSERT_NE(grid_->GetCell(2, 2), nullptr);
+    EXPECT_EQ(grid_->GetColumnOrder().size(), 3u);
     EXPECT_TRUE(grid_->GetSelectedCells().empty());
     EXPECT_EQ(grid_->GetRowCount(), 3);
     EXPECT_EQ(grid_->GetColumnCount(), 3);
