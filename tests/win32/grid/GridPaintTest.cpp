@@ -157,6 +157,29 @@ TEST_F(GridPaint, SortArrowIsCentredUnderVerticalText) {
     EXPECT_NEAR((arrowBox.left + arrowBox.right) / 2, (rect.left + rect.right) / 2, 3);
 }
 
+TEST_F(GridPaint, HeadersAreRaisedAndThoseOfTheFocusRowAndColumnSunken) {
+    Shape(4, 4, 1, 1, 60, 24);
+    grid_->SetFocusCell(2, 2);
+    auto canvas = Render();
+    auto topLeftPixel = [&](int row, int col) {
+        RECT rect{};
+        grid_->GetCellRect(row, col, &rect);
+        return canvas->At(rect.left + 3, rect.top);
+    };
+    const COLORREF raised = GetSysColor(COLOR_3DHIGHLIGHT);
+    EXPECT_EQ(topLeftPixel(0, 1), raised);
+    EXPECT_EQ(topLeftPixel(3, 0), raised);
+    EXPECT_NE(topLeftPixel(0, 2), raised);  // the focus cell's column
+    EXPECT_NE(topLeftPixel(2, 0), raised);  // the focus cell's row
+
+    grid_->SetTrackFocusCell(false);
+    canvas = Render();
+    EXPECT_EQ(topLeftPixel(0, 2), raised);
+    grid_->SetGridLines(GridLines::None);
+    canvas = Render();
+    EXPECT_EQ(topLeftPixel(0, 1), GetSysColor(COLOR_BTNFACE));
+}
+
 TEST_F(GridPaint, RowBandingSurvivesRepaintsAndTextChanges) {
     Shape(6, 3, 1, 0, 80, 20);
     const COLORREF grey = RGB(0xEB, 0xEB, 0xEB);
