@@ -68,6 +68,11 @@ ArrivalRecordPtr MakeArrivalRecord(int msgType, int value, const void* data, int
     return record;
 }
 
+ArrivalRecordPtr TakePostedArrival(std::uintptr_t wParam, std::intptr_t lParam) {
+    if (wParam != ArrivalRecordPostSize || lParam == 0) return nullptr;
+    return ArrivalRecordPtr(reinterpret_cast<ArrivalRecord*>(lParam));
+}
+
 int HostCallback(int msgType, int value, const void* data, int dataLen, int requestId) {
     if (!IsAcceptedHostMessage(msgType)) return -1;
     ArrivalSink sink = arrivalSink.load();

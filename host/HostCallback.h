@@ -56,6 +56,11 @@ void SetArrivalSink(ArrivalSink sink);
 // it does not accept (nothing is made), else 0. Never blocks, never throws.
 int HostCallback(int msgType, int value, const void* data, int dataLen, int requestId);
 
+// The receiving end of a posted arrival: takes ownership of the record carried in
+// lParam. Null when wParam is not ArrivalRecordPostSize or lParam is null, so a stray
+// message with the same number is never freed as a record.
+ArrivalRecordPtr TakePostedArrival(std::uintptr_t wParam, std::intptr_t lParam);
+
 // The copy HostCallback makes, for receivers and tests: null when memory runs out.
 ArrivalRecordPtr MakeArrivalRecord(int msgType, int value, const void* data, int dataLen, int requestId);
 

@@ -131,6 +131,18 @@ TEST_F(HostCallbackTest, AQuoteFloodIsCappedButOtherMessagesStillPass) {
     EXPECT_EQ(ArrivalBacklog(), backlogBefore);
 }
 
+TEST(ArrivalRecordLayout, OnlyAPostOfTheRecordSizeCarriesARecord) {
+    const int backlogBefore = ArrivalBacklog();
+    ArrivalRecordPtr made = MakeArrivalRecord(HOSTMSG_INVOKE, 0, nullptr, 0, 0);
+    ArrivalRecord* raw = made.release();
+    EXPECT_FALSE(TakePostedArrival(ArrivalRecordPostSize, 0));
+    EXPECT_FALSE(TakePostedArrival(0, reinterpret_cast<std::intptr_t>(raw)));
+    ArrivalRecordPtr taken = TakePostedArrival(ArrivalRecordPostSize, reinterpret_cast<std::intptr_t>(raw));
+    EXPECT_EQ(taken.get(), raw);
+    taken.reset();
+    EXPECT_EQ(ArrivalBacklog(), backlogBefore);
+}
+
 TEST(ArrivalRecordLayout, FreeingANullOrEmptyRecordIsSafe) {
     FreeArrivalRecord(nullptr);
     ArrivalRecordPtr empty = MakeArrivalRecord(HOSTMSG_HOST_CLOSING, 0, nullptr, 0, 0);
