@@ -1,5 +1,8 @@
 #include "grid/GridCtrl.h"
 
+#include <objbase.h>
+#include <ole2.h>
+
 #include <algorithm>
 #include <cstring>
 #include <climits>
@@ -21,6 +24,21 @@ int TextCompare(const CGridCellBase& first, const CGridCellBase& second) {
     return std::string_view(first.GetText()).compare(second.GetText());
 }
 
+// Drag and drop needs OLE on the UI thread. The application normally initialises it
+// before any grid exists; a grid made earlier initialises it for the thread's lifetime.
+void EnsureOleForThisThread() {
+    static thread_local bool checked = false;
+    if (checked) return;
+    checked = true;
+    APTTYPE type{};
+    APTTYPEQUALIFIER qualifier{};
+    HRESULT state = CoGetApartmentType(&type, &qualifier);
+    if (SUCCEEDED(state) && type != APTTYPE_MTA) return;
+    if (state == CO_E_NOTINITIALIZED && SUCCEEDED(OleInitialize(nullptr))) return;
+    MessageBoxW(nullptr, L"OLE initialization failed. Make sure that the OLE libraries are the correct version",
+                L"错误提示", MB_OK | MB_ICONERROR);
+}
+
 }  // namespace
 
 // --- Construction and the window class ----------------------------------------------
@@ -33,6 +51,7 @@ CGridCtrl::CGridCtrl()
       cachedButtonShadow_(GetSysColor(COLOR_BTNSHADOW)),
       cellClass_(&GridCellClassOf<CGridCell>("CGridCell")) {
     RegisterWindowClass();
+    EnsureOleForThisThread();
     InitializeCriticalSection(&lock_);
     plainDefault_.SetTextColour(cachedWindowText_);
     plainDefault_.SetBackColour(cachedWindow_);
