@@ -22,7 +22,7 @@ struct StrikeBand {
     double interval;
 };
 
-struct ProductSpec {
+struct ProductTerms {
     const char* exchange;
     const char* future;
     const char* option;
@@ -41,7 +41,7 @@ struct ProductSpec {
 constexpr double Above = std::numeric_limits<double>::infinity();
 
 // Listed in the order a small market takes them: the first products give every code form.
-const ProductSpec Products[] = {
+const ProductTerms Products[] = {
     {"CFFEX", "IF", "IO", CodeForm::Dashed, 0.2, 0.2, 3900, 0.10, 300, 0.20,
      {{{2500, 25}, {5000, 50}, {10000, 100}, {Above, 200}}}, true, true},
     {"DCE", "m", "m", CodeForm::Dashed, 1, 0.5, 2900, 0.07, 10, 0.22,
@@ -73,7 +73,7 @@ const ProductSpec Products[] = {
 };
 constexpr int ProductCount = static_cast<int>(std::size(Products));
 
-double IntervalAt(const ProductSpec& product, double level, bool doubled) {
+double IntervalAt(const ProductTerms& product, double level, bool doubled) {
     for (const StrikeBand& band : product.bands) {
         if (level < band.upTo) return doubled ? band.interval * 2 : band.interval;
     }
@@ -86,7 +86,7 @@ double RoundToTick(double value, double tick) {
 
 // Strikes around the money: as many below as above, stepping by the interval of the band
 // each strike falls in; when the grid reaches zero the rest goes above.
-std::vector<double> StrikeGrid(const ProductSpec& product, double future, int count, bool doubled) {
+std::vector<double> StrikeGrid(const ProductTerms& product, double future, int count, bool doubled) {
     double step = IntervalAt(product, future, doubled);
     double center = std::max(step, std::round(future / step) * step);
     std::vector<double> below;
@@ -131,7 +131,15 @@ ContractMonth AddMonths(ContractMonth start, int months) {
     return {total / 12, total % 12 + 1};
 }
 
-std::string MonthText(const ProductSpec& product, ContractMonth month) {
+// Index options expire on the third Friday of their month (about the 17th); commodity
+// options early in the month before delivery (about the 7th).
+long ExpiryDay(const ProductTerms& product, ContractMonth month) {
+    if (product.cffex) return DaysFromCivil(month.year, month.month, 17);
+    const ContractMonth before = AddMonths(month, -1);
+    return DaysFromCivil(before.year, before.month, 7);
+}
+
+std::string MonthText(const ProductTerms& product, ContractMonth month) {
     char text[16];
     if (product.form == CodeForm::CzceLetter) {
         std::snprintf(text, sizeof text, "%d%02d", month.year % 10, month.month);
@@ -147,7 +155,7 @@ std::string StrikeText(double strike) {
     return text;
 }
 
-std::string OptionCode(const ProductSpec& product, const std::string& month, bool isCall, double strike) {
+std::string OptionCode(const ProductTerms& product, const std::string& month, bool isCall, double strike) {
     std::string code = std::string(product.option) + month;
     if (product.form == CodeForm::Dashed) {
         code += isCall ? "-C-" : "-P-";
@@ -182,16 +190,14 @@ Market BuildBuiltInMarket(const BuiltInMarketOptions& options) {
 
     Market market;
     for (int p = 0; p < shape.products; ++p) {
-        const ProductSpec& product = Products[p];
-        // Index options run from the current month until its third Friday is near;
-        // commodity options from next month (they expire in the month before delivery).
-        ContractMonth first = product.cffex ? AddMonths(thisMonth, options.date.day > 15 ? 1 : 0)
-                                            : AddMonths(thisMonth, 1);
+        const ProductTerms& product = Products[p];
+        // The first month is the nearest whose options have not expired yet.
+        ContractMonth first = thisMonth;
+        while (ExpiryDay(product, first) <= today + 2) first = AddMonths(first, 1);
         for (int e = 0; e < shape.expiries; ++e) {
             ContractMonth month = AddMonths(first, e);
             std::string monthText = MonthText(product, month);
-            long expiryDay = product.cffex ? DaysFromCivil(month.year, month.month, 17)
-                                           : DaysFromCivil(AddMonths(month, -1).year, AddMonths(month, -1).month, 7);
+            const long expiryDay = ExpiryDay(product, month);
             double years = std::max(expiryDay - today, 2L) / 365.0;
 
             Instrument future;

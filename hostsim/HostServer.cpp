@@ -22,6 +22,9 @@ constexpr std::size_t FloodQueueBytes = 256 * 1024;
 // A plugin that stops reading does not make the simulator hoard quotes: rounds are
 // skipped (their changes go out later, coalesced) while this much is queued.
 constexpr std::size_t RealTimeQueueLimit = 4 * 1024 * 1024;
+// A plugin that asks and asks but never reads its answers is cut off here rather than
+// let the simulator's memory grow without end.
+constexpr std::size_t UnreadLimit = 64 * 1024 * 1024;
 constexpr std::size_t ReceiveChunk = 64 * 1024;
 // Loads of at least this many instruments report progress every tenth.
 constexpr std::size_t ProgressThreshold = 2000;
@@ -156,7 +159,7 @@ void HostServer::AcceptWaitingPlugin() {
     connection_ = std::make_unique<Connection>();
     connection_->socket = std::move(*socket);
     connection_->requested.assign(market_.Size(), false);
-    connection_->nextProgressAt = market_.Size() / 10;
+    connection_->progressTenths = 1;
     connection_->connectedAt = Clock::now();
     ++totals_.connections;
     Say("plugin connected");
@@ -193,6 +196,10 @@ void HostServer::ReadFromPlugin() {
                 Say(DescribeFrame(FrameDirection::FromPlugin, frame->header, frame->payload.data()));
             }
             std::string fault;
+            if (PendingBytes() > UnreadLimit) {
+                EndConnection("the plugin does not read what the host sends");
+                return;
+            }
             if (!HandleFrame(*frame, fault)) {
                 Say("bad frame from the plugin: " + DescribeFrame(FrameDirection::FromPlugin, frame->header,
                                                                   frame->payload.data()) + ": " + fault);
@@ -378,10 +385,11 @@ void HostServer::HandleInstrumentRequest(const Frame& frame) {
     link.requested[*index] = true;
     if (link.requestedCount++ == 0) link.firstInstrumentAt = Clock::now();
     const std::size_t total = market_.Size();
-    if (total >= ProgressThreshold && link.requestedCount >= link.nextProgressAt && link.requestedCount < total) {
+    if (total >= ProgressThreshold && link.progressTenths < 10 &&
+        link.requestedCount >= total * link.progressTenths / 10) {
         Say("loading instruments: " + std::to_string(link.requestedCount) + "/" + std::to_string(total) + " (" +
             std::to_string(link.requestedCount * 100 / total) + "%)");
-        link.nextProgressAt += std::max<std::size_t>(total / 10, 1);
+        ++link.progressTenths;
     }
     if (link.requestedCount == total) {
         link.loaded = true;

@@ -103,7 +103,7 @@ private:
         std::vector<std::size_t> subscribedOrder;
         std::vector<bool> requested;
         std::size_t requestedCount = 0;
-        std::size_t nextProgressAt = 0;
+        std::size_t progressTenths = 1;  // the next tenth of the load to report
         bool loaded = false;
         Clock::time_point connectedAt;
         Clock::time_point firstInstrumentAt;

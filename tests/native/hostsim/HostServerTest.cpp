@@ -17,7 +17,7 @@ using namespace quillon::host;
 Market SmallMarket() {
     BuiltInMarketOptions options;
     options.instrumentCount = 70;
-    options.date = {2026, 12, 8};
+    options.date = {2026, 11, 20};
     return BuildBuiltInMarket(options);
 }
 
@@ -25,7 +25,7 @@ Market SmallMarket() {
 Market MixedMarket() {
     BuiltInMarketOptions options;
     options.instrumentCount = 400;
-    options.date = {2026, 12, 8};
+    options.date = {2026, 11, 20};
     return BuildBuiltInMarket(options);
 }
 
@@ -296,6 +296,48 @@ TEST(HostServerTest, FloodModeKeepsTheLinkFull) {
         ++quotes;
     }
     EXPECT_GT(running.Server().Stats().rounds, 100u);
+}
+
+}  // namespace
+}  // namespace quillon::hostsim::test
+
+namespace quillon::hostsim::test {
+namespace {
+
+using namespace quillon::host;
+
+bool HasLineStarting(const std::vector<std::string>& lines, const std::string& start) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+}
+
+TEST(HostServerTest, LongLoadReportsProgressAndStatsSummariseTheLink) {
+    BuiltInMarketOptions marketOptions;
+    marketOptions.instrumentCount = 3000;
+    marketOptions.date = {2026, 11, 20};
+    const Market reference = BuildBuiltInMarket(marketOptions);
+    HostServerOptions options;
+    options.logFrames = true;
+    RunningServer running(BuildBuiltInMarket(marketOptions), options);
+    PluginClient plugin(running.Port());
+    plugin.SendHello();
+    ASSERT_TRUE(plugin.Expect(HOSTMSG_LOGIN_RESULT));
+    for (const Instrument& instrument : reference.Instruments()) {
+        plugin.SendCode(HOSTMSG_REQ_INSTRUMENT, instrument.code, 1);
+        ASSERT_TRUE(plugin.Expect(HOSTMSG_INSTRUMENT));
+    }
+    ASSERT_TRUE(running.WaitFor([](const HostServerStats& stats) { return stats.loaded; }));
+    running.Server().Post("stats");
+    ASSERT_TRUE(running.WaitFor([&](const HostServerStats&) { return HasLineStarting(running.Lines(), "stats: "); }));
+
+    const std::vector<std::string> lines = running.Lines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.rfind("loading instruments: ", 0) == 0; }),
+              9);
+    EXPECT_TRUE(HasLineStarting(lines, "plugin loaded all " + std::to_string(reference.Size()) + " instruments"));
+    EXPECT_TRUE(HasLineStarting(lines, "<- 0x3003 REQ_INSTRUMENT value=0 id=1 len=64 [1] " + reference.At(0).code));
+    EXPECT_TRUE(HasLineStarting(lines, "-> 0x3004 INSTRUMENT value=0 id=1 len=400 " + reference.At(0).code));
+    const std::string frames = std::to_string(reference.Size() + 1);
+    EXPECT_TRUE(HasLineStarting(lines, "stats: plugin connected, frames in " + frames + " out " + frames));
 }
 
 }  // namespace

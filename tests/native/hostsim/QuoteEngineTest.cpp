@@ -17,7 +17,7 @@ using host::EmptyPrice;
 Market MarketOf(int count) {
     BuiltInMarketOptions options;
     options.instrumentCount = count;
-    options.date = {2026, 12, 8};
+    options.date = {2026, 11, 20};
     return BuildBuiltInMarket(options);
 }
 
