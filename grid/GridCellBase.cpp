@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,8 +15,6 @@
 
 namespace quillon::grid {
 
-using framework::OwnedBrush;
-using framework::OwnedPen;
 using framework::SavedDcState;
 using framework::SelectionGuard;
 using framework::WideFromCodePage936;
@@ -27,9 +26,17 @@ bool IsRotatedVertically(const LOGFONTW* font) {
     return font != nullptr && (font->lfEscapement == 900 || font->lfEscapement == -900);
 }
 
+// The DC's own brush and pen take any colour without creating a GDI object per cell; the
+// saved DC state of DrawCell puts their colours back.
 void FillSolid(HDC dc, const RECT& area, COLORREF colour) {
-    OwnedBrush brush(CreateSolidBrush(colour));
-    if (brush) FillRect(dc, &area, brush.Get());  // no brush: the fill is skipped, painting goes on
+    SetDCBrushColor(dc, colour);
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
+void DrawPolyline(HDC dc, COLORREF colour, std::initializer_list<POINT> points) {
+    SelectObject(dc, GetStockObject(DC_PEN));
+    SetDCPenColor(dc, colour);
+    Polyline(dc, points.begin(), static_cast<int>(points.size()));
 }
 
 bool ImageSize(HIMAGELIST images, int image, SIZE* size) {
@@ -107,8 +114,8 @@ bool CGridCellBase::DrawCell(HDC dc, int row, int col, RECT rect, bool eraseBack
         }
         if (grid->GetFrameFocusCell()) {
             // The inverse of the background actually painted, so the frame shows on any colour.
-            OwnedBrush frame(CreateSolidBrush(~backColour & 0x00FFFFFF));
-            if (frame) FrameRect(dc, &rect, frame.Get());
+            SetDCBrushColor(dc, ~backColour & 0x00FFFFFF);
+            FrameRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
         }
         SetTextColor(dc, textColour);
         if (!gridLinesOn) {
@@ -131,20 +138,10 @@ bool CGridCellBase::DrawCell(HDC dc, int row, int col, RECT rect, bool eraseBack
             RECT edge = {rect.left, rect.top, rect.right + 1, rect.bottom + 1};
             DrawEdge(dc, &edge, BDR_SUNKENINNER, BF_RECT);
         } else {
-            OwnedPen light(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DHIGHLIGHT)));
-            OwnedPen dark(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DDKSHADOW)));
-            {
-                SelectionGuard pen(dc, light.Get());
-                MoveToEx(dc, rect.right, rect.top, nullptr);
-                LineTo(dc, rect.left, rect.top);
-                LineTo(dc, rect.left, rect.bottom);
-            }
-            {
-                SelectionGuard pen(dc, dark.Get());
-                MoveToEx(dc, rect.right, rect.top, nullptr);
-                LineTo(dc, rect.right, rect.bottom);
-                LineTo(dc, rect.left, rect.bottom);
-            }
+            DrawPolyline(dc, GetSysColor(COLOR_3DHIGHLIGHT),
+                         {POINT{rect.right, rect.top}, POINT{rect.left, rect.top}, POINT{rect.left, rect.bottom}});
+            DrawPolyline(dc, GetSysColor(COLOR_3DDKSHADOW),
+                         {POINT{rect.right, rect.top}, POINT{rect.right, rect.bottom}, POINT{rect.left, rect.bottom}});
         }
         InflateRect(&rect, -1, -1);
     }
@@ -188,21 +185,13 @@ void CGridCellBase::DrawSortArrow(HDC dc, RECT* rect, bool ascending) const {
 
     // Shadow one pixel down and right in the highlight colour, then the arrow itself.
     auto drawTriangle = [&](int offset, COLORREF colour) {
-        OwnedPen pen(CreatePen(PS_SOLID, 1, colour));
-        SelectionGuard selected(dc, pen.Get());
         const int x = left + offset;
         const int y = top + offset;
         const int apexX = x + size / 2;
         if (ascending) {
-            MoveToEx(dc, apexX, y, nullptr);
-            LineTo(dc, x + size, y + size);
-            LineTo(dc, x, y + size);
-            LineTo(dc, apexX, y);
+            DrawPolyline(dc, colour, {POINT{apexX, y}, POINT{x + size, y + size}, POINT{x, y + size}, POINT{apexX, y}});
         } else {
-            MoveToEx(dc, apexX, y + size, nullptr);
-            LineTo(dc, x + size, y);
-            LineTo(dc, x, y);
-            LineTo(dc, apexX, y + size);
+            DrawPolyline(dc, colour, {POINT{apexX, y + size}, POINT{x + size, y}, POINT{x, y}, POINT{apexX, y + size}});
         }
     };
     drawTriangle(1, GetSysColor(COLOR_3DHIGHLIGHT));
