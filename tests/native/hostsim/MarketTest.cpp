@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <sstream>
 
 #include "hostsim/BuiltInMarket.h"
 #include "hostsim/MarketCsv.h"
+#include "model/CodeFormat.h"
 
 namespace quillon::hostsim {
 namespace {
@@ -118,6 +120,30 @@ TEST(BuiltInMarketTest, StrikesStepByTheExchangeIntervals) {
         EXPECT_GT(strikes.front(), 0);
     }
     EXPECT_GT(checked, 1000);
+}
+
+TEST(BuiltInMarketTest, OptionCodesReadAsTheBoardReadsThem) {
+    const Market market = MarketOf(30000);
+    int parsed = 0;
+    for (const Instrument& option : market.Instruments()) {
+        // The board reads SHFE's and INE's letter form as it reads dashed codes, so not at all.
+        if (!option.isOption || option.exchange == "SHFE" || option.exchange == "INE") continue;
+        SCOPED_TRACE(option.code);
+        const auto parts = model::ParseOptionCode(option.code, option.exchange);
+        ASSERT_TRUE(parts.has_value());
+        EXPECT_EQ(parts->isCall, option.isCall);
+        char strike[32];
+        std::snprintf(strike, sizeof strike, "%.0f", option.strike);
+        EXPECT_EQ(parts->strike, strike);
+        // The board files IO and HO under IF and IH itself; MO keeps its own name.
+        std::string underlying = market.At(static_cast<std::size_t>(option.underlying)).code;
+        if (underlying.rfind("IF", 0) == 0) underlying.replace(0, 2, "IO");
+        if (underlying.rfind("IH", 0) == 0) underlying.replace(0, 2, "HO");
+        if (underlying.rfind("IM", 0) == 0) underlying.replace(0, 2, "MO");
+        EXPECT_EQ(parts->underlying, underlying);
+        ++parsed;
+    }
+    EXPECT_GT(parsed, 20000);
 }
 
 TEST(BuiltInMarketTest, TicksAreTheExchangesTicks) {
