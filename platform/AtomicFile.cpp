@@ -34,14 +34,24 @@ constexpr unsigned maxTemporaryNameAttempts = 16;
 
 namespace {
 
-std::wstring WidenCodePage936(const std::string& text) {
-    if (text.empty()) return {};
-    int length = MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0);
+// The path for a wide Win32 file call, or empty when it cannot be one.
+std::wstring WidePathFromCodePage936(const std::string& path) {
+    if (path.empty() || path.size() > 0x7FFF) return {};
+    const int size = static_cast<int>(path.size());
+    int length = MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, path.data(), size, nullptr, 0);
     if (length <= 0) return {};
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, path.data(), size, wide.data(), length);
     // An embedded NUL would silently shorten the path a Win32 call sees.
     if (wide.find(L'\0') != std::wstring::npos) return {};
+    // The temporary name adds a few characters to a path that may already be close to
+    // MAX_PATH; a full drive path passes that limit with the "\\?\" prefix, which
+    // takes the path as it stands, so only paths without "/", "." or ".." parts get it.
+    const bool fullDrivePath = wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\';
+    if (wide.size() >= MAX_PATH && fullDrivePath && wide.find(L'/') == std::wstring::npos &&
+        wide.find(L"\\.") == std::wstring::npos) {
+        wide.insert(0, L"\\\\?\\");
+    }
     return wide;
 }
 
@@ -77,10 +87,10 @@ bool WriteAll(HANDLE file, std::string_view contents) {
 }  // namespace
 
 bool ReplaceFileContents(const std::string& path, std::string_view contents) {
-    std::wstring target = WidenCodePage936(path);
+    std::wstring target = WidePathFromCodePage936(path);
     if (target.empty()) return false;
     for (unsigned attempt = 0; attempt < maxTemporaryNameAttempts; ++attempt) {
-        std::wstring temporary = WidenCodePage936(TemporaryPathFor(path, GetCurrentProcessId()));
+        std::wstring temporary = WidePathFromCodePage936(TemporaryPathFor(path, GetCurrentProcessId()));
         if (temporary.empty()) return false;
         OwnedHandle file(
             CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -102,7 +112,7 @@ bool ReplaceFileContents(const std::string& path, std::string_view contents) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t maxSize) {
-    std::wstring widePath = WidenCodePage936(path);
+    std::wstring widePath = WidePathFromCodePage936(path);
     if (widePath.empty()) return std::nullopt;
     OwnedHandle file(CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -98,6 +98,38 @@ TEST_F(GridXmlOnWindows, ChinesePathsAndFailedSaves) {
     EXPECT_TRUE(FolderEntries(blocked).empty());
 }
 
+TEST_F(GridXmlOnWindows, PathsNearAndPastMaxPathSaveAndLoad) {
+    const std::string scratch = quillon::test::MakeScratchFolder("columns-win32-long");
+    wchar_t full[MAX_PATH];
+    ASSERT_GT(GetFullPathNameW(Widen(scratch).c_str(), MAX_PATH, full, nullptr), 0u);
+    const std::wstring base = full;
+    ASSERT_LT(base.size() + 20, std::size_t{MAX_PATH});
+    LoadColumnSet(scratch + "\\absent.xml");
+    ReplaceColumnSet(MakeColumnSet({6, 2}));
+
+    // Just below MAX_PATH, so only the temporary name passes it; then well past it.
+    for (std::size_t pathLength : {std::size_t{MAX_PATH - 2}, std::size_t{MAX_PATH + 40}}) {
+        const std::size_t nameLength = pathLength - base.size() - 1 - std::string("\\grid.xml").size();
+        const std::wstring folder = base + L"\\" + std::wstring(nameLength, L'f');
+        const std::wstring longFolder = L"\\\\?\\" + folder;
+        DeleteFileW((longFolder + L"\\grid.xml").c_str());  // left by an earlier run
+        RemoveDirectoryW(longFolder.c_str());
+        ASSERT_TRUE(CreateDirectoryW(longFolder.c_str(), nullptr));
+        const std::string path(folder.begin(), folder.end());
+        ASSERT_EQ(path.size() + 9, pathLength);
+        const std::string gridXml = path + "\\grid.xml";
+        EXPECT_TRUE(SaveColumnSet(gridXml)) << pathLength;
+        EXPECT_TRUE(SaveColumnSet(gridXml)) << pathLength;
+        EXPECT_EQ(FolderEntries(longFolder), (std::vector<std::wstring>{L"grid.xml"}));
+        SetDefaultColumnSet();
+        LoadColumnSet(gridXml);
+        EXPECT_EQ(SharedColumnSet().selectedIds, (Ids{0, 6, 2})) << pathLength;
+        // Removed here: the scratch clean-up cannot reach past MAX_PATH.
+        DeleteFileW((longFolder + L"\\grid.xml").c_str());
+        RemoveDirectoryW(longFolder.c_str());
+    }
+}
+
 TEST_F(GridXmlOnWindows, DeepestAcceptedNestingFitsTheStack) {
     // Never closed, so the parser descends as deep as the markup bound lets it, then fails.
     const std::string head = "<root><NormalGrid><Column ID=\"3\"/></NormalGrid>";
