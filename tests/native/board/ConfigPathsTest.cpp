@@ -23,7 +23,7 @@ TEST(ConfigPaths, BothFilesSitBesideTheExecutable) {
         {"", "", "grid.xml"},
         // 数据\ : a folder with Chinese characters.
         {"D:\\\xCA\xFD\xBE\xDD\\q.exe", "D:\\\xCA\xFD\xBE\xDD\\q.INI", "D:\\\xCA\xFD\xBE\xDD\\grid.xml"},
-        // 表\x5C: the second byte of a double-byte character is not a folder separator.
+        // 盶 is 0xB1 0x5C: the second byte of a double-byte character is not a folder separator.
         {"D:\\x\\\xB1\x5C"
          "q.exe",
          "D:\\x\\\xB1\x5C"
