@@ -16,8 +16,10 @@ void SetStateBit(CGridCellBase* cell, DWORD bit, bool on) {
 
 GridCellId CGridCtrl::SetFocusCell(int row, int col) {
     const GridCellId previous = focusCell_;
+    if (row < -1 || row >= rowCount_ || col < -1 || col >= columnCount_) return previous;  // no such cell
     if (row != -1) row = std::max(row, fixedRowCount_);
     if (col != -1) col = std::max(col, fixedColumnCount_);
+    if (row >= rowCount_ || col >= columnCount_) return previous;  // nothing but headers
     if (row == focusCell_.row && col == focusCell_.col) return previous;
 
     auto repaint = [this](GridCellId cell, GridCellId other) {

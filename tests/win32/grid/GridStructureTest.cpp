@@ -80,6 +80,7 @@ TEST_F(GridStructure, FixedCountsSetAndClearTheHeaderStateBits) {
 
 TEST_F(GridStructure, OutOfRangeIndexesGiveFalseNoneOrMinusOne) {
     Shape(3, 3, 1, 1);
+    grid_->SetFocusCell(2, 2);
     const std::pair<int, int> outside[] = {{-1, 0}, {0, -1}, {3, 0}, {0, 3}, {-5, -5}, {100000, 100000}};
     for (auto [row, col] : outside) {
         SCOPED_TRACE(::testing::Message() << "cell " << row << "," << col);
@@ -97,6 +98,10 @@ TEST_F(GridStructure, OutOfRangeIndexesGiveFalseNoneOrMinusOne) {
         EXPECT_FALSE(grid_->RedrawCellNow(row, col));
         grid_->MarkCellModified(row, col);
         grid_->SelectCellRange(row, col, row, col);
+        if (row != -1 && col != -1) {
+            grid_->SetFocusCell(row, col);
+            EXPECT_EQ(grid_->GetFocusCell(), (GridCellId{2, 2}));
+        }
     }
     for (int index : {-1, 3, 1000}) {
         EXPECT_EQ(grid_->GetRowHeight(index), -1);
