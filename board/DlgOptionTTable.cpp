@@ -1,23 +1,322 @@
 #include "board/DlgOptionTTable.h"
 
+#include <cstring>
+#include <optional>
+#include <set>
+
+#include "board/ColumnSet.h"
+#include "board/QuoteCellFormat.h"
+#include "board/QuoteGrid.h"
+#include "host/HostMessages.h"
+#include "host/HostRequests.h"
+#include "model/CodeFormat.h"
+#include "model/DataMutex.h"
+#include "model/MarketData.h"
 #include "res/ResourceIds.h"
 
 namespace quillon::board {
 
-CDlgOptionTTable::CDlgOptionTTable() : CDialog(IDD_OPTION_TTABLE) {}
+using grid::CGridCtrl;
 
-void CDlgOptionTTable::LoadContracts(const std::vector<std::string>& codes) { contracts_ = codes; }
+namespace {
 
-void CDlgOptionTTable::ReloadColumns() { ++columnReloads_; }
+struct InstrumentFacts {
+    std::string exchange;
+    bool isOption = false;
+    double tick = 0.0;
+};
 
-void CDlgOptionTTable::OnQuote(const unsigned char* quote, bool /*isOption*/, bool /*isCall*/, double /*tick*/) {
-    if (quote) ++quoteCount_;
+std::optional<InstrumentFacts> LookUpInstrument(const std::string& code) {
+    std::optional<model::InstrumentRecordBytes> record = model::SharedMarketData().FindInstrument(code);
+    if (!record) return std::nullopt;
+    return InstrumentFacts{host::InstrumentExchange(record->data()),
+                           host::InstrumentProductClass(record->data()) == host::instrument_record::OptionClass,
+                           host::InstrumentPriceTick(record->data())};
+}
+
+bool RectsDiffer(const RECT& a, const RECT& b) {
+    return a.left != b.left || a.top != b.top || a.right != b.right || a.bottom != b.bottom;
+}
+
+}  // namespace
+
+CDlgOptionTTable::CDlgOptionTTable() : CDialog(IDD_OPTION_TTABLE) {
+    icon_ = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+CDlgOptionTTable::~CDlgOptionTTable() = default;
+
+bool CDlgOptionTTable::Create(HWND parent) {
+    // The template's grids need their window class before the dialog makes them.
+    CGridCtrl::RegisterWindowClass();
+    return CDialog::Create(parent);
+}
+
+void CDlgOptionTTable::DoDataExchange() {
+    underlyingGrid_ = CGridCtrl::FromDlgItem(hwnd_, IDC_UNDERLYING_GRID);
+    boardGrid_ = CGridCtrl::FromDlgItem(hwnd_, IDC_BOARD_GRID);
+}
+
+BOOL CDlgOptionTTable::OnInitDialog() {
+    CDialog::OnInitDialog();
+    DoDataExchange();
+    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+
+    if (underlyingGrid_) ConfigureQuoteGrid(*underlyingGrid_);
+    if (boardGrid_) ConfigureQuoteGrid(*boardGrid_);
+
+    ColumnCaptions captions;
+    std::vector<ColumnId> ids;
+    {
+        model::DataLock lock;
+        captions = SharedColumnCatalogue().sideCaptions;
+        ids = SharedColumnSet().selectedIds;
+    }
+    BuildSideColumns(captions, ids);
+    {
+        model::DataLock lock;
+        captions = SharedColumnCatalogue().boardCaptions;
+        ids = SharedColumnSet().boardIds;
+    }
+    BuildBoardColumns(captions, ids);
+
+    layoutTimer_.Start(hwnd_, LayoutTimerId, LayoutTimerPeriodMs);
+    return TRUE;
 }
 
 INT_PTR CDlgOptionTTable::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    // WM_CLOSE would end the dialog by default; the board stays until the frame goes.
-    if (message == WM_CLOSE) return TRUE;
+    switch (message) {
+        case WM_DESTROY:
+            layoutTimer_.Stop();
+            return FALSE;
+        case WM_NCDESTROY:
+            // The grid objects go with their windows.
+            underlyingGrid_ = boardGrid_ = clickedGrid_ = nullptr;
+            return FALSE;
+        // WM_CLOSE would end the dialog by default; the board stays until the frame goes.
+        case WM_CLOSE:
+            return TRUE;
+        case WM_SIZE:
+            OnSize(LOWORD(lParam), HIWORD(lParam));
+            return TRUE;
+        case WM_TIMER:
+            return LayoutTimer(static_cast<UINT_PTR>(wParam)) ? FALSE : TRUE;
+    }
     return CDialog::DialogProc(message, wParam, lParam);
+}
+
+void CDlgOptionTTable::BuildSideColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids) {
+    if (underlyingGrid_) BuildQuoteColumns(*underlyingGrid_, captions, ids, 0, CodeColumnWidth);
+}
+
+void CDlgOptionTTable::BuildBoardColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids) {
+    if (boardGrid_) BuildQuoteColumns(*boardGrid_, captions, ids, StrikeColumnId, StrikeColumnWidth);
+}
+
+void CDlgOptionTTable::LoadContracts(const std::vector<std::string>& codes) {
+    for (const std::string& code : contractCodes_) host::SendCodeSlotRequest(host::HOSTMSG_QUOTE_UNSUBSCRIBE, code);
+    contractCodes_ = codes;
+
+    std::vector<std::string> underlyings;
+    std::vector<std::string> options;
+    {
+        model::DataLock lock;
+        for (const std::string& code : contractCodes_) {
+            std::optional<InstrumentFacts> instrument = LookUpInstrument(code);
+            if (!instrument) continue;  // unknown: no row, but still subscribed below
+            (instrument->isOption ? options : underlyings).push_back(code);
+        }
+    }
+    underlyingCodes_ = std::move(underlyings);
+    optionCodes_ = std::move(options);
+
+    BuildUnderlyingRows();
+    BuildBoardRows();
+
+    for (const std::string& code : contractCodes_) host::SendCodeSlotRequest(host::HOSTMSG_QUOTE_SUBSCRIBE, code);
+    for (const std::string& code : contractCodes_) host::SendCodeSlotRequest(host::HOSTMSG_QUOTE_REQUEST, code);
+}
+
+void CDlgOptionTTable::BuildUnderlyingRows() {
+    underlyingRowByCode_.clear();
+    underlyingCodeByRow_.clear();
+    if (!underlyingGrid_) return;
+    CGridCtrl& grid = *underlyingGrid_;
+    ResetDataRows(grid, static_cast<int>(underlyingCodes_.size()));
+
+    int codeColumn = FindColumnById(grid, 0);
+    if (codeColumn != -1) {
+        for (int row = 1; row <= static_cast<int>(underlyingCodes_.size()); ++row) {
+            const std::string& code = underlyingCodes_[static_cast<std::size_t>(row - 1)];
+            if (grid::CGridCellBase* cell = grid.GetCell(row, codeColumn)) {
+                cell->SetText(code.c_str());
+                grid.MarkCellModified(row, codeColumn);
+            }
+            if (grid::CGridCellBase* cell = grid.GetCell(row, 0)) cell->SetData(row);
+            // A code listed twice keeps its first row; quotes reach only that one.
+            underlyingRowByCode_.emplace(code, row);
+            underlyingCodeByRow_.emplace(row, code);
+        }
+    }
+    grid.UpdateScrollBars();
+    RepaintGrid(grid);
+}
+
+void CDlgOptionTTable::BuildBoardRows() {
+    // Strike keys in order of first appearance: the host's order, not sorted.
+    std::vector<std::string> keys;
+    std::set<std::string> seen;
+    for (const std::string& code : optionCodes_) {
+        std::optional<InstrumentFacts> instrument = LookUpInstrument(code);
+        std::optional<std::string> key = model::MakeStrikeKey(code, instrument ? instrument->exchange : std::string());
+        if (key && seen.insert(*key).second) keys.push_back(*key);
+    }
+
+    boardRowByKey_.clear();
+    boardKeyByRow_.clear();
+    if (!boardGrid_) return;
+    CGridCtrl& grid = *boardGrid_;
+    ResetDataRows(grid, static_cast<int>(keys.size()));
+
+    int strikeColumn = FindColumnById(grid, StrikeColumnId);
+    if (strikeColumn != -1) {
+        for (int row = 1; row <= static_cast<int>(keys.size()); ++row) {
+            const std::string& key = keys[static_cast<std::size_t>(row - 1)];
+            if (grid::CGridCellBase* cell = grid.GetCell(row, strikeColumn)) {
+                cell->SetText(key.c_str());
+                grid.MarkCellModified(row, strikeColumn);
+            }
+            if (grid::CGridCellBase* cell = grid.GetCell(row, 0)) cell->SetData(row);
+            boardRowByKey_.emplace(key, row);
+            boardKeyByRow_.emplace(row, key);
+        }
+    }
+    grid.UpdateScrollBars();
+    RepaintGrid(grid);
+}
+
+void CDlgOptionTTable::ReloadColumns() {
+    ++columnReloads_;
+    // Only UI-thread code writes the column set, and this is the UI thread.
+    const ColumnCatalogue& catalogue = SharedColumnCatalogue();
+    const ColumnSet& columns = SharedColumnSet();
+    BuildSideColumns(ColumnCaptions(catalogue.sideCaptions), std::vector<ColumnId>(columns.selectedIds));
+    BuildBoardColumns(ColumnCaptions(catalogue.boardCaptions), std::vector<ColumnId>(columns.boardIds));
+    BuildUnderlyingRows();
+    BuildBoardRows();
+    RewriteCachedQuotes();
+    if (underlyingGrid_) RepaintGrid(*underlyingGrid_);
+    if (boardGrid_) RepaintGrid(*boardGrid_);
+}
+
+void CDlgOptionTTable::RewriteCachedQuotes() {
+    for (const auto& [code, quote] : latestQuotes_) {
+        std::optional<InstrumentFacts> instrument = LookUpInstrument(code);
+        if (!instrument) continue;
+        bool isCall = false;
+        if (instrument->isOption) {
+            std::optional<model::OptionCodeParts> parts = model::ParseOptionCode(code, instrument->exchange);
+            isCall = parts && parts->isCall;
+        }
+        auto previous = previousQuotes_.find(code);
+        bool havePrevious = previous != previousQuotes_.end();
+        const unsigned char* previousQuote = havePrevious ? previous->second.data() : nullptr;
+        if (instrument->isOption) {
+            UpdateOptionRow(quote.data(), havePrevious, previousQuote, isCall, instrument->tick);
+        } else {
+            UpdateUnderlyingRow(quote.data(), havePrevious, previousQuote, isCall, instrument->tick);
+        }
+    }
+}
+
+void CDlgOptionTTable::OnQuote(std::span<const unsigned char> payload, bool isOption, bool isCall, double tick) {
+    if (!IsCompleteQuote(payload.size())) return;
+    OnQuote(payload.data(), isOption, isCall, tick);
+}
+
+void CDlgOptionTTable::OnQuote(const unsigned char* quote, bool isOption, bool isCall, double tick) {
+    if (quote == nullptr) return;
+    ++quoteCount_;
+    const std::string code = host::QuoteCode(quote);
+
+    QuoteRecordBytes previous{};
+    bool havePrevious = false;
+    auto latest = latestQuotes_.find(code);
+    if (latest != latestQuotes_.end()) {
+        previous = latest->second;
+        previousQuotes_[code] = previous;
+        havePrevious = true;
+    }
+    QuoteRecordBytes& stored = latestQuotes_[code];
+    std::memcpy(stored.data(), quote, stored.size());
+
+    // Rows are written from the cached copy: the caller's buffer is not ours to keep.
+    if (isOption) {
+        UpdateOptionRow(stored.data(), havePrevious, previous.data(), isCall, tick);
+    } else {
+        UpdateUnderlyingRow(stored.data(), havePrevious, previous.data(), isCall, tick);
+    }
+}
+
+void CDlgOptionTTable::UpdateUnderlyingRow(const unsigned char* quote, bool havePrevious,
+                                           const unsigned char* previousQuote, bool isCall, double tick) {
+    auto entry = underlyingRowByCode_.find(host::QuoteCode(quote));
+    if (entry == underlyingRowByCode_.end() || !underlyingGrid_) return;
+    CGridCtrl::CLockObject lock(*underlyingGrid_);
+    int row = FindRowByIndex(*underlyingGrid_, entry->second);
+    if (row != -1) WriteQuoteCells(*underlyingGrid_, row, quote, havePrevious, previousQuote, false, isCall, tick);
+}
+
+void CDlgOptionTTable::UpdateOptionRow(const unsigned char* quote, bool havePrevious,
+                                       const unsigned char* previousQuote, bool isCall, double tick) {
+    const std::string code = host::QuoteCode(quote);
+    std::optional<InstrumentFacts> instrument = LookUpInstrument(code);
+    std::optional<std::string> key = model::MakeStrikeKey(code, instrument ? instrument->exchange : std::string());
+    if (!key) return;
+    auto entry = boardRowByKey_.find(*key);
+    if (entry == boardRowByKey_.end() || !boardGrid_) return;
+    CGridCtrl::CLockObject lock(*boardGrid_);
+    int row = FindRowByIndex(*boardGrid_, entry->second);
+    if (row != -1) WriteQuoteCells(*boardGrid_, row, quote, havePrevious, previousQuote, true, isCall, tick);
+}
+
+bool CDlgOptionTTable::HaveWindows() const {
+    return IsWindow() && underlyingGrid_ && underlyingGrid_->IsWindow() && boardGrid_ && boardGrid_->IsWindow();
+}
+
+void CDlgOptionTTable::OnSize(int width, int height) {
+    if (!HaveWindows()) return;
+
+    RECT top = GridRectInParent(*underlyingGrid_);
+    ResizeQuoteGrid(*underlyingGrid_, width - top.left, top.bottom - top.top);
+    // The top grid is centred against the board's width as it still is before the board
+    // follows the new size.
+    RECT boardBefore = boardGrid_->GetWindowRect();
+    CentreHorizontally(*underlyingGrid_, boardBefore.right - boardBefore.left);
+
+    RECT board = GridRectInParent(*boardGrid_);
+    ResizeQuoteGrid(*boardGrid_, width - board.left, height - board.top);
+    RECT boardAfter = boardGrid_->GetWindowRect();
+    CentreHorizontally(*boardGrid_, boardAfter.right - boardAfter.left);
+}
+
+bool CDlgOptionTTable::LayoutTimer(UINT_PTR timerId) {
+    if (timerId != LayoutTimerId) return true;
+    RECT now = GetWindowRect();
+    if (!RectsDiffer(now, lastWindowRect_)) return true;
+    if (!HaveWindows()) return false;
+    // A one-pixel move and back makes each grid lay itself out and repaint where the
+    // board now stands.
+    for (CGridCtrl* grid : {underlyingGrid_, boardGrid_}) {
+        RECT rect = GridRectInParent(*grid);
+        int width = rect.right - rect.left;
+        int height = rect.bottom - rect.top;
+        ::SetWindowPos(grid->GetSafeHwnd(), nullptr, rect.left, rect.top - 1, width, height, SWP_NOZORDER);
+        ::SetWindowPos(grid->GetSafeHwnd(), nullptr, rect.left, rect.top, width, height, SWP_NOZORDER);
+    }
+    lastWindowRect_ = now;
+    return true;
 }
 
 }  // namespace quillon::board

@@ -2,45 +2,101 @@
 
 #include <windows.h>
 
+#include <array>
+#include <map>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "board/ColumnCatalogue.h"
 #include "framework/Dialog.h"
+#include "framework/WindowTimer.h"
+#include "grid/GridCtrl.h"
+#include "host/WireRecords.h"
 
 namespace quillon::board {
 
 // The docked T-quote board of the normal run mode: a child dialog (template 130) that
-// the main frame creates over its whole client area.
-//
-// This first version carries only what the frame drives: the contract list and the
-// quotes are kept, not shown yet.
+// the main frame creates over its whole client area. The top grid shows the futures of
+// the host's contract list, one row each; the T board below shows one row per strike,
+// calls left of the strike column and puts right of it, mirrored.
 class CDlgOptionTTable : public framework::CDialog {
 public:
+    static constexpr UINT_PTR LayoutTimerId = 123458;
+    static constexpr UINT LayoutTimerPeriodMs = 20;
+
+    using QuoteRecordBytes = std::array<unsigned char, host::quote_record::Size>;
+
     CDlgOptionTTable();
+    ~CDlgOptionTTable() override;
 
     // Creates the dialog window as a child of `parent` (hidden until shown).
-    bool Create(HWND parent) { return CDialog::Create(parent); }
+    bool Create(HWND parent);
 
-    // The host's list of contracts to show, in the host's order; an empty list empties
-    // the board.
+    // The host's list of contracts to show, in the host's order. Rebuilds both grids'
+    // rows, unsubscribes the previous list and subscribes and requests every code of
+    // this one. An empty list empties the board.
     void LoadContracts(const std::vector<std::string>& codes);
-    // The column set changed: rebuild the grids' columns.
+    // The column set changed: rebuild columns and rows and write the cached quotes again.
+    // Subscriptions stay as they are.
     void ReloadColumns();
-    // One QuoteRecord (592 bytes) of a contract on this board.
+    // One whole QuoteRecord (592 bytes) of a contract. isCall only counts for an option;
+    // tick is the instrument's price tick.
     void OnQuote(const unsigned char* quote, bool isOption, bool isCall, double tick);
+    // The same for a payload as it arrived: anything shorter than a QuoteRecord is
+    // dropped before a byte of it is read.
+    void OnQuote(std::span<const unsigned char> payload, bool isOption, bool isCall, double tick);
 
-    const std::vector<std::string>& Contracts() const { return contracts_; }
+    // Null until the dialog window exists.
+    grid::CGridCtrl* UnderlyingGrid() const { return underlyingGrid_; }
+    grid::CGridCtrl* BoardGrid() const { return boardGrid_; }
+
+    const std::vector<std::string>& Contracts() const { return contractCodes_; }
     int QuoteCount() const { return quoteCount_; }
     int ColumnReloadCount() const { return columnReloads_; }
 
 protected:
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnInitDialog() override;
     // Enter, Escape and the close command never end or hide the board.
     void OnOK() override {}
     void OnCancel() override {}
 
 private:
-    std::vector<std::string> contracts_;
+    // Binds the two grid windows of the template to the grid members.
+    void DoDataExchange();
+
+    void BuildSideColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids);
+    void BuildBoardColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids);
+    void BuildUnderlyingRows();
+    void BuildBoardRows();
+    void RewriteCachedQuotes();
+
+    void UpdateUnderlyingRow(const unsigned char* quote, bool havePrevious, const unsigned char* previousQuote,
+                             bool isCall, double tick);
+    void UpdateOptionRow(const unsigned char* quote, bool havePrevious, const unsigned char* previousQuote, bool isCall,
+                         double tick);
+
+    void OnSize(int width, int height);
+    // false when the timer tick must not reach default processing.
+    bool LayoutTimer(UINT_PTR timerId);
+    bool HaveWindows() const;
+
+    HICON icon_ = nullptr;                       // shared resource icon: never destroyed
+    grid::CGridCtrl* underlyingGrid_ = nullptr;  // control 1000, owned by its window
+    grid::CGridCtrl* boardGrid_ = nullptr;       // control 1016, owned by its window
+    grid::CGridCtrl* clickedGrid_ = nullptr;     // target of the context-menu commands
+    RECT lastWindowRect_ = {0, 0, 0, 0};
+    std::vector<std::string> contractCodes_;
+    std::vector<std::string> underlyingCodes_;
+    std::vector<std::string> optionCodes_;
+    std::map<std::string, int> underlyingRowByCode_;
+    std::map<int, std::string> underlyingCodeByRow_;
+    std::map<std::string, int> boardRowByKey_;
+    std::map<int, std::string> boardKeyByRow_;
+    std::map<std::string, QuoteRecordBytes> latestQuotes_;
+    std::map<std::string, QuoteRecordBytes> previousQuotes_;
+    framework::WindowTimer layoutTimer_;
     int quoteCount_ = 0;
     int columnReloads_ = 0;
 };

@@ -1,0 +1,147 @@
+#include "board/QuoteGrid.h"
+
+#include <span>
+
+#include "board/QuoteCellFormat.h"
+#include "host/WireRecords.h"
+
+namespace quillon::board {
+
+using grid::CGridCellBase;
+using grid::CGridCtrl;
+
+COLORREF RowBandColour(int row) {
+    return row % 2 != 0 ? OddRowBackColour : EvenRowBackColour;
+}
+
+void ConfigureQuoteGrid(CGridCtrl& grid) {
+    // Rows made later take their height from these.
+    grid::CGridDefaultCell* defaults[] = {grid.GetDefaultCell(false, false), grid.GetDefaultCell(false, true),
+                                          grid.GetDefaultCell(true, false), grid.GetDefaultCell(true, true)};
+    for (grid::CGridDefaultCell* cell : defaults) {
+        if (cell != nullptr) cell->SetHeight(QuoteRowHeight);
+    }
+    for (grid::CGridDefaultCell* cell : defaults) {
+        if (cell != nullptr) cell->SetMargin(QuoteCellMargin);
+    }
+    grid.SetEditable(false);
+
+    grid.SelectCellRange(-1, -1, -1, -1);
+    grid.SetFocusCell(-1, -1);
+    grid.EnableSelection(true);
+    grid.SelectCellRange(-1, -1, -1, -1);
+    grid.EnableRowListMode();
+
+    grid.SetSingleRowSelection(true);
+    grid.SetFixedRowSelection(false);
+    grid.SetDragAndDrop(false);
+    grid.SetTrackFocusCell(false);
+    grid.SetFrameFocusCell(false);
+    grid.SetGridBackColour(QuoteGridBackColour);
+    // The boards decide the row order; a header click must not sort it away.
+    grid.SetSortOnHeaderClick(false);
+}
+
+void BuildQuoteColumns(CGridCtrl& grid, const ColumnCaptions& captions, const std::vector<ColumnId>& ids,
+                       ColumnId wideColumnId, int wideWidth) {
+    grid.SetRowCount(1);
+    grid.SetFixedRowCount(1);
+    grid.SetColumnCount(static_cast<int>(ids.size()));
+    for (int col = 0; col < static_cast<int>(ids.size()); ++col) {
+        auto caption = captions.find(ids[static_cast<std::size_t>(col)]);
+        if (caption == captions.end()) continue;
+        if (CGridCellBase* header = grid.GetCell(0, col)) {
+            header->SetText(caption->second.c_str());
+            grid.MarkCellModified(0, col);
+            header->SetData(ids[static_cast<std::size_t>(col)]);
+        }
+        grid.SetColumnWidth(col, QuoteColumnWidth);
+        grid.UpdateScrollBars();
+    }
+    int wideColumn = FindColumnById(grid, wideColumnId);
+    if (wideColumn != -1) {
+        grid.SetColumnWidth(wideColumn, wideWidth);
+        grid.UpdateScrollBars();
+    }
+    RepaintGrid(grid);
+}
+
+void ResetDataRows(CGridCtrl& grid, int rows) {
+    grid.SetRowCount(rows + 1);
+    for (int row = 1; row < grid.GetRowCount(); ++row) {
+        for (int col = 0; col < grid.GetColumnCount(); ++col) {
+            CGridCellBase* cell = grid.GetCell(row, col);
+            if (cell == nullptr) continue;
+            cell->SetText("");
+            grid.MarkCellModified(row, col);
+            cell->SetBackColour(RowBandColour(row));
+        }
+    }
+}
+
+void RepaintGrid(CGridCtrl& grid) {
+    if (grid.IsWindow() && grid.GetRedraw()) grid.Invalidate(true);
+}
+
+int FindRowByIndex(const CGridCtrl& grid, int index) {
+    for (int row = 1; row < grid.GetRowCount(); ++row) {
+        const CGridCellBase* cell = grid.GetCell(row, 0);
+        LPARAM data = cell != nullptr ? cell->GetData() : 0;
+        if (data == index) return row;
+    }
+    return -1;
+}
+
+int FindColumnById(const CGridCtrl& grid, ColumnId id) {
+    for (int col = 0; col < grid.GetColumnCount(); ++col) {
+        const CGridCellBase* cell = grid.GetCell(0, col);
+        LPARAM data = cell != nullptr ? cell->GetData() : 0;
+        if (data == id) return col;
+    }
+    return -1;
+}
+
+void WriteQuoteCells(CGridCtrl& grid, int row, const unsigned char* quote, bool havePrevious,
+                     const unsigned char* previousQuote, bool isBoard, bool isCall, double tick) {
+    const ColumnId base = isBoard && !isCall ? PutColumnOffset : 0;
+    const std::span<const unsigned char> quoteBytes(quote, host::quote_record::Size);
+    std::span<const unsigned char> previousBytes;
+    if (havePrevious && previousQuote != nullptr) previousBytes = {previousQuote, host::quote_record::Size};
+
+    for (ColumnId side = FirstQuoteColumnId; side <= LastQuoteColumnId; ++side) {
+        int col = FindColumnById(grid, base + side);
+        if (col == -1) continue;
+        CGridCellBase* cell = grid.GetCell(row, col);
+        if (cell == nullptr) continue;
+        std::optional<QuoteCellText> shown = FormatQuoteCell(side, quoteBytes, previousBytes, tick);
+        if (!shown) continue;
+        cell->SetText(shown->text.c_str());
+        grid.MarkCellModified(row, col);
+        if (shown->colour != QuoteTextColour::None) {
+            cell->SetTextColour(shown->colour == QuoteTextColour::Rise ? QuoteRiseColour : QuoteFallColour);
+        }
+    }
+    RepaintGrid(grid);
+}
+
+RECT GridRectInParent(const CGridCtrl& grid) {
+    RECT rect = grid.GetWindowRect();
+    HWND parent = ::GetParent(grid.GetSafeHwnd());
+    if (parent != nullptr) ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void ResizeQuoteGrid(CGridCtrl& grid, int width, int height) {
+    ::SetWindowPos(grid.GetSafeHwnd(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+    grid.UpdateScrollBars();
+    RepaintGrid(grid);
+}
+
+void CentreHorizontally(CGridCtrl& grid, int viewWidth) {
+    int minimum = 0;
+    int maximum = 0;
+    ::GetScrollRange(grid.GetSafeHwnd(), SB_HORZ, &minimum, &maximum);
+    grid.SetScrollPosition(SB_HORZ, (maximum - minimum - viewWidth) / 2);
+}
+
+}  // namespace quillon::board

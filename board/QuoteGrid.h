@@ -1,0 +1,68 @@
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "board/ColumnCatalogue.h"
+#include "grid/GridCtrl.h"
+
+// How both T-quote boards lay out and fill their two grids. Row 0 is the header row;
+// each header cell carries its ColumnId as data and each data row carries its own index
+// in the data of its column-0 cell, so columns and rows are found by what they are,
+// never by where they stand.
+namespace quillon::board {
+
+inline constexpr int QuoteColumnWidth = 72;
+inline constexpr int CodeColumnWidth = 88;    // "合约" in the top grid
+inline constexpr int StrikeColumnWidth = 92;  // "←涨看跌→" in the T board
+inline constexpr int QuoteRowHeight = 20;
+inline constexpr UINT QuoteCellMargin = 3;
+inline constexpr COLORREF OddRowBackColour = RGB(255, 255, 255);
+inline constexpr COLORREF EvenRowBackColour = RGB(235, 235, 235);
+inline constexpr COLORREF QuoteGridBackColour = RGB(255, 255, 255);
+
+// Background of every cell of data row `row`: white for odd rows, light grey for even.
+COLORREF RowBandColour(int row);
+
+// Read-only, whole-row single selection, no drag and drop, no sorting by header click,
+// no focus decoration, white outside the cells; 20-pixel rows with 3-pixel margins.
+void ConfigureQuoteGrid(grid::CGridCtrl& grid);
+
+// Gives the grid one header row and one column per id. A column whose id has a caption
+// gets the caption, the id as data and the standard width; an id without a caption
+// leaves its column as it was. Then the first column carrying `wideColumnId` (a missing
+// header cell counts as id 0) gets `wideWidth`.
+void BuildQuoteColumns(grid::CGridCtrl& grid, const ColumnCaptions& captions, const std::vector<ColumnId>& ids,
+                       ColumnId wideColumnId, int wideWidth);
+
+// Sets the row count to rows + 1, then empties every data cell and bands the rows.
+void ResetDataRows(grid::CGridCtrl& grid, int rows);
+
+// Invalidates the whole grid, background included, when it exists and may draw.
+void RepaintGrid(grid::CGridCtrl& grid);
+
+// The display row (1 and up) whose column-0 cell carries `index` as data, or -1.
+int FindRowByIndex(const grid::CGridCtrl& grid, int index);
+
+// The display column whose header cell carries `id` as data, or -1. A missing header
+// cell reads as id 0.
+int FindColumnById(const grid::CGridCtrl& grid, ColumnId id);
+
+// Writes every quote column the grid has for one quote into `row`: side ids 1 to 22, or
+// 101 to 122 for a put on the T board. `quote` and, when `havePrevious`, `previousQuote`
+// are whole QuoteRecords. Repaints the grid.
+void WriteQuoteCells(grid::CGridCtrl& grid, int row, const unsigned char* quote, bool havePrevious,
+                     const unsigned char* previousQuote, bool isBoard, bool isCall, double tick);
+
+// The grid's window rectangle in the client coordinates of its parent.
+RECT GridRectInParent(const grid::CGridCtrl& grid);
+
+// Resizes the grid (position kept) and brings its scroll bars up to date and repaints it.
+void ResizeQuoteGrid(grid::CGridCtrl& grid, int width, int height);
+
+// Scrolls the grid horizontally to (max - min - viewWidth) / 2 of its scroll range, so
+// the middle of its columns stands in the middle of a view `viewWidth` wide.
+void CentreHorizontally(grid::CGridCtrl& grid, int viewWidth);
+
+}  // namespace quillon::board
