@@ -1,5 +1,6 @@
 #include "grid/GridCellBase.h"
 
+// <commctrl.h> builds on the types of <windows.h>.
 #include <commctrl.h>
 
 #include <algorithm>
@@ -169,8 +170,7 @@ bool CGridCellBase::DrawCell(HDC dc, int row, int col, RECT rect, bool eraseBack
     rect.right++;
     rect.bottom++;
     std::wstring text = WideFromCodePage936(GetText());
-    if (!text.empty())
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, GetFormat() | DT_NOPREFIX);
+    if (!text.empty()) DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, GetFormat() | DT_NOPREFIX);
     return true;
 }
 

@@ -17,9 +17,8 @@ struct GridCellClass {
 template <typename Cell>
 const GridCellClass& GridCellClassOf(const char* name) {
     static_assert(std::is_base_of_v<CGridCellBase, Cell>, "grid cells derive from CGridCellBase");
-    static const GridCellClass cellClass{name, []() -> std::unique_ptr<CGridCellBase> {
-                                             return std::make_unique<Cell>();
-                                         }};
+    static const GridCellClass cellClass{name,
+                                         []() -> std::unique_ptr<CGridCellBase> { return std::make_unique<Cell>(); }};
     return cellClass;
 }
 

@@ -4,11 +4,11 @@
 #include <ole2.h>
 
 #include <algorithm>
-#include <cstring>
 #include <climits>
+#include <cstring>
 #include <new>
-#include <stdexcept>
 #include <numeric>
+#include <stdexcept>
 #include <string_view>
 
 #include "framework/GdiObjects.h"
@@ -93,7 +93,9 @@ bool CGridCtrl::Create(const RECT& rect, HWND parent, UINT id, DWORD style) {
                     rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
 }
 
-CGridCtrl* CGridCtrl::FromHandle(HWND window) { return dynamic_cast<CGridCtrl*>(CWnd::FromHandle(window)); }
+CGridCtrl* CGridCtrl::FromHandle(HWND window) {
+    return dynamic_cast<CGridCtrl*>(CWnd::FromHandle(window));
+}
 
 // Grids made by Create reach CWnd's procedure through CreateEx. A grid window made by
 // anyone else (a dialog template) gets an object of its own here, which lives and dies
@@ -123,56 +125,57 @@ void CGridCtrl::OnCreate() {
     LONG_PTR extended = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
     if ((extended & WS_EX_CLIENTEDGE) == 0) {
         SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, extended | WS_EX_CLIENTEDGE);
-        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     }
 }
 
 LRESULT CGridCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE: {
-        LRESULT result = DefaultProc(message, wParam, lParam);
-        if (result != -1) OnCreate();
-        return result;
-    }
-    case WM_PAINT: {
-        framework::PaintDc paint(hwnd_);
-        if (paint.Get() != nullptr) Paint(paint.Get(), paint.PaintArea());
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        Paint(reinterpret_cast<HDC>(wParam), GetClientRect());
-        return 0;
-    case WM_ERASEBKGND:
-        return 0;  // DrawGrid paints every pixel, so erasing would only flicker
-    case WM_SIZE:
-        return 0;  // the owner calls UpdateScrollBars after resizing the grid
-    case WM_HSCROLL:
-        OnScroll(SB_HORZ, LOWORD(wParam));
-        return 0;
-    case WM_VSCROLL:
-        OnScroll(SB_VERT, LOWORD(wParam));
-        return 0;
-    case WM_SETFONT:
-        OnSetFont(reinterpret_cast<HFONT>(wParam));
-        return 0;
-    case WM_GETFONT:
-        return reinterpret_cast<LRESULT>(plainDefault_.GetFontObject());
-    case WM_SYSCOLORCHANGE:
-        OnSysColorChange();
-        return 0;
-    case WM_GETDLGCODE: {
-        LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
-        if (handleTabKey_ && (GetKeyState(VK_CONTROL) & 0x8000) == 0) code |= DLGC_WANTTAB;
-        return code;
-    }
-    case WM_NCPAINT:
-    case WM_NCACTIVATE: {
-        LRESULT result = DefaultProc(message, wParam, lParam);
-        DrawBorder();
-        return result;
-    }
-    default:
-        break;
+        case WM_CREATE: {
+            LRESULT result = DefaultProc(message, wParam, lParam);
+            if (result != -1) OnCreate();
+            return result;
+        }
+        case WM_PAINT: {
+            framework::PaintDc paint(hwnd_);
+            if (paint.Get() != nullptr) Paint(paint.Get(), paint.PaintArea());
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            Paint(reinterpret_cast<HDC>(wParam), GetClientRect());
+            return 0;
+        case WM_ERASEBKGND:
+            return 0;  // DrawGrid paints every pixel, so erasing would only flicker
+        case WM_SIZE:
+            return 0;  // the owner calls UpdateScrollBars after resizing the grid
+        case WM_HSCROLL:
+            OnScroll(SB_HORZ, LOWORD(wParam));
+            return 0;
+        case WM_VSCROLL:
+            OnScroll(SB_VERT, LOWORD(wParam));
+            return 0;
+        case WM_SETFONT:
+            OnSetFont(reinterpret_cast<HFONT>(wParam));
+            return 0;
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(plainDefault_.GetFontObject());
+        case WM_SYSCOLORCHANGE:
+            OnSysColorChange();
+            return 0;
+        case WM_GETDLGCODE: {
+            LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
+            if (handleTabKey_ && (GetKeyState(VK_CONTROL) & 0x8000) == 0) code |= DLGC_WANTTAB;
+            return code;
+        }
+        case WM_NCPAINT:
+        case WM_NCACTIVATE: {
+            LRESULT result = DefaultProc(message, wParam, lParam);
+            DrawBorder();
+            return result;
+        }
+        default:
+            break;
     }
     return CWnd::WindowProc(message, wParam, lParam);
 }
@@ -426,7 +429,8 @@ bool CGridCtrl::SetRowCount(int rows) {
             rowHeights_.reserve(static_cast<size_t>(rows));
             while (rowCount_ < rows) {
                 std::vector<std::unique_ptr<CGridCellBase>> cells(static_cast<size_t>(columnCount_));
-                for (int col = 0; col < columnCount_; ++col) cells[static_cast<size_t>(col)] = CreateCell(rowCount_, col);
+                for (int col = 0; col < columnCount_; ++col)
+                    cells[static_cast<size_t>(col)] = CreateCell(rowCount_, col);
                 rows_.push_back(std::move(cells));
                 rowHeights_.push_back(defaultHeight);
                 ++rowCount_;
@@ -648,13 +652,16 @@ namespace {
 
 // Sums of sizes in 64 bits, held to what an int can say: a grid of many huge rows must
 // not wrap round into negative positions.
-int ClampedSum(long long sum) { return sum > INT_MAX ? INT_MAX : static_cast<int>(sum); }
+int ClampedSum(long long sum) {
+    return sum > INT_MAX ? INT_MAX : static_cast<int>(sum);
+}
 
 }  // namespace
 
 int CGridCtrl::SumOfRowHeights(int first, int end) const {
     long long sum = 0;
-    for (int row = std::max(first, 0); row < std::min(end, rowCount_); ++row) sum += rowHeights_[static_cast<size_t>(row)];
+    for (int row = std::max(first, 0); row < std::min(end, rowCount_); ++row)
+        sum += rowHeights_[static_cast<size_t>(row)];
     return ClampedSum(sum);
 }
 
@@ -664,13 +671,21 @@ int CGridCtrl::SumOfColumnWidths(int first, int end) const {
     return ClampedSum(sum);
 }
 
-int CGridCtrl::GetFixedRowHeight() const { return SumOfRowHeights(0, fixedRowCount_); }
+int CGridCtrl::GetFixedRowHeight() const {
+    return SumOfRowHeights(0, fixedRowCount_);
+}
 
-int CGridCtrl::GetFixedColumnWidth() const { return SumOfColumnWidths(0, fixedColumnCount_); }
+int CGridCtrl::GetFixedColumnWidth() const {
+    return SumOfColumnWidths(0, fixedColumnCount_);
+}
 
-int CGridCtrl::GetVirtualHeight() const { return SumOfRowHeights(0, rowCount_); }
+int CGridCtrl::GetVirtualHeight() const {
+    return SumOfRowHeights(0, rowCount_);
+}
 
-int CGridCtrl::GetVirtualWidth() const { return SumOfColumnWidths(0, columnCount_); }
+int CGridCtrl::GetVirtualWidth() const {
+    return SumOfColumnWidths(0, columnCount_);
+}
 
 // --- Geometry -------------------------------------------------------------------------
 
@@ -869,54 +884,54 @@ void CGridCtrl::OnScroll(int bar, int request) {
     auto sizeOf = [&](int index) { return vertical ? GetRowHeight(index) : GetColumnWidth(index); };
 
     switch (request) {
-    case SB_LINEUP:  // SB_LINELEFT
-        if (position > 0 && topLeftIndex > firstNonFixed) {
-            int index = topLeftIndex - 1;
-            while (index > firstNonFixed && sizeOf(index) <= 0) --index;
-            SetScrollPosition(bar, std::max(0, position - std::max(0, sizeOf(index))));
-            InvalidateScrolledArea(bar);
-        }
-        break;
-    case SB_LINEDOWN:  // SB_LINERIGHT
-        if (position < limit) {
-            int index = topLeftIndex;
-            while (index < count && sizeOf(index) <= 0) ++index;
-            if (index >= count) break;
-            SetScrollPosition(bar, position + sizeOf(index));
-            if (GetScrollPosition(bar) != position) InvalidateScrolledArea(bar);
-        }
-        break;
-    case SB_PAGEUP:
-        if (position > 0) {
-            SetScrollPosition(bar, std::max(0, position - page));
-            InvalidateScrolledArea(bar);
-        }
-        break;
-    case SB_PAGEDOWN:
-        if (position < limit) {
-            SetScrollPosition(bar, std::min(limit, position + page));
-            InvalidateScrolledArea(bar);
-        }
-        break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-        SetScrollPosition(bar, GetScrollPosition(bar, true));
-        if (GetTopLeftNonFixedCell() != topLeft) InvalidateScrolledArea(bar);
-        break;
-    case SB_TOP:  // SB_LEFT
-        if (position > 0) {
-            SetScrollPosition(bar, 0);
-            if (allowDraw_) Invalidate(false);
-        }
-        break;
-    case SB_BOTTOM:  // SB_RIGHT
-        if (position < limit) {
-            SetScrollPosition(bar, limit);
-            if (allowDraw_) Invalidate(false);
-        }
-        break;
-    default:
-        break;
+        case SB_LINEUP:  // SB_LINELEFT
+            if (position > 0 && topLeftIndex > firstNonFixed) {
+                int index = topLeftIndex - 1;
+                while (index > firstNonFixed && sizeOf(index) <= 0) --index;
+                SetScrollPosition(bar, std::max(0, position - std::max(0, sizeOf(index))));
+                InvalidateScrolledArea(bar);
+            }
+            break;
+        case SB_LINEDOWN:  // SB_LINERIGHT
+            if (position < limit) {
+                int index = topLeftIndex;
+                while (index < count && sizeOf(index) <= 0) ++index;
+                if (index >= count) break;
+                SetScrollPosition(bar, position + sizeOf(index));
+                if (GetScrollPosition(bar) != position) InvalidateScrolledArea(bar);
+            }
+            break;
+        case SB_PAGEUP:
+            if (position > 0) {
+                SetScrollPosition(bar, std::max(0, position - page));
+                InvalidateScrolledArea(bar);
+            }
+            break;
+        case SB_PAGEDOWN:
+            if (position < limit) {
+                SetScrollPosition(bar, std::min(limit, position + page));
+                InvalidateScrolledArea(bar);
+            }
+            break;
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK:
+            SetScrollPosition(bar, GetScrollPosition(bar, true));
+            if (GetTopLeftNonFixedCell() != topLeft) InvalidateScrolledArea(bar);
+            break;
+        case SB_TOP:  // SB_LEFT
+            if (position > 0) {
+                SetScrollPosition(bar, 0);
+                if (allowDraw_) Invalidate(false);
+            }
+            break;
+        case SB_BOTTOM:  // SB_RIGHT
+            if (position < limit) {
+                SetScrollPosition(bar, limit);
+                if (allowDraw_) Invalidate(false);
+            }
+            break;
+        default:
+            break;
     }
 }
 

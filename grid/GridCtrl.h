@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+// <commctrl.h> builds on the types of <windows.h>.
 #include <commctrl.h>
 
 #include <memory>
@@ -84,8 +85,8 @@ public:
     // false for an index out of range or a size below 0 or above MaximumCellSize.
     bool SetColumnWidth(int col, int width);
     bool SetRowHeight(int row, int height);
-    int GetRowHeight(int row) const;     // -1 out of range
-    int GetColumnWidth(int col) const;   // -1 out of range
+    int GetRowHeight(int row) const;    // -1 out of range
+    int GetColumnWidth(int col) const;  // -1 out of range
     int GetFixedRowHeight() const;
     int GetFixedColumnWidth() const;
     int GetVirtualHeight() const;
@@ -141,8 +142,7 @@ public:
     // --- Focus and selection (the interaction builds on these) --------------------------
     GridCellId SetFocusCell(int row, int col);  // returns the previous focus cell
     GridCellId GetFocusCell() const { return focusCell_; }
-    void SelectCellRange(int minRow, int minCol, int maxRow, int maxCol, bool repaintNow = false,
-                         bool select = true);
+    void SelectCellRange(int minRow, int minCol, int maxRow, int maxCol, bool repaintNow = false, bool select = true);
     void ClearSelection();
     const std::set<GridCellId>& GetSelectedCells() const { return selectedCells_; }
     bool EndEditing();

@@ -49,8 +49,7 @@ void CGridCtrl::DrawGrid(HDC dc) {
     const int fixedWidth = GetFixedColumnWidth();
     const int fixedHeight = GetFixedRowHeight();
 
-    FillPart(dc, clip, RECT{0, 0, fixedWidth, fixedHeight},
-             SolidColour(cornerDefault_.GetBackColour(), COLOR_BTNFACE));
+    FillPart(dc, clip, RECT{0, 0, fixedWidth, fixedHeight}, SolidColour(cornerDefault_.GetBackColour(), COLOR_BTNFACE));
     FillPart(dc, clip, RECT{0, fixedHeight, fixedWidth, visible.bottom},
              SolidColour(fixedColumnDefault_.GetBackColour(), COLOR_BTNFACE));
     FillPart(dc, clip, RECT{fixedWidth - 1, 0, visible.right, fixedHeight},

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+// <commctrl.h> builds on the types of <windows.h>.
 #include <commctrl.h>
 
 #include <string>

@@ -99,8 +99,8 @@ int main() {
     parentClass.hInstance = GetModuleHandleW(nullptr);
     parentClass.lpszClassName = L"GridPaintBenchParent";
     RegisterClassW(&parentClass);
-    HWND parent = CreateWindowExW(0, parentClass.lpszClassName, L"bench", WS_OVERLAPPEDWINDOW, 0, 0, 1200, 800,
-                                  nullptr, nullptr, parentClass.hInstance, nullptr);
+    HWND parent = CreateWindowExW(0, parentClass.lpszClassName, L"bench", WS_OVERLAPPEDWINDOW, 0, 0, 1200, 800, nullptr,
+                                  nullptr, parentClass.hInstance, nullptr);
 
     const int wholeWidth = Columns * ColumnWidth + 4;
     const int wholeHeight = Rows * RowHeight + 4;

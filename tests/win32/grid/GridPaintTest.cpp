@@ -1,6 +1,7 @@
 // What the grid paints, read back from a memory DC.
 #include "GridTestSupport.h"
 
+// <commctrl.h> builds on the types of <windows.h>.
 #include <commctrl.h>
 
 #include <set>
@@ -15,7 +16,9 @@ constexpr COLORREF Green = RGB(0, 200, 0);
 constexpr COLORREF Blue = RGB(0, 0, 255);
 
 // The inside of a cell painted at `rect` (GetCellRect): without its grid lines or border.
-RECT Inside(const RECT& rect) { return RECT{rect.left + 2, rect.top + 2, rect.right - 1, rect.bottom - 1}; }
+RECT Inside(const RECT& rect) {
+    return RECT{rect.left + 2, rect.top + 2, rect.right - 1, rect.bottom - 1};
+}
 
 TEST_F(GridPaint, NewCellShowsCentredSingleLineTextInTheDefaultColours) {
     Shape(3, 3, 1, 0, 120, 40);
@@ -229,8 +232,8 @@ TEST_F(GridPaint, RowsThatFitNeedNoVerticalBarAndTheRestIsGridBackColour) {
     EXPECT_EQ(GetWindowLongPtrW(grid_->GetSafeHwnd(), GWL_STYLE) & WS_VSCROLL, 0);
     EXPECT_EQ(grid_->GetScrollBarsShown() & 2, 0);
     auto canvas = Render();
-    EXPECT_EQ(canvas->At(30, 200), back);          // below the last row
-    EXPECT_EQ(canvas->At(250, 10), back);          // right of the last column
+    EXPECT_EQ(canvas->At(30, 200), back);  // below the last row
+    EXPECT_EQ(canvas->At(250, 10), back);  // right of the last column
     EXPECT_EQ(canvas->At(30, 30), GetSysColor(COLOR_WINDOW));
 
     ASSERT_TRUE(grid_->SetRowCount(40));

@@ -65,8 +65,7 @@ TEST_F(GridStructure, FixedCountsSetAndClearTheHeaderStateBits) {
     EXPECT_EQ(grid_->GetCellState(1, 2), GridCellState::Fixed | GridCellState::FixedRow);
     EXPECT_EQ(grid_->GetCell(1, 2)->GetBackColour(), GridColourNotSet);
     EXPECT_EQ(grid_->GetCellState(3, 0), GridCellState::Fixed | GridCellState::FixedColumn);
-    EXPECT_EQ(grid_->GetCellState(0, 0),
-              GridCellState::Fixed | GridCellState::FixedRow | GridCellState::FixedColumn);
+    EXPECT_EQ(grid_->GetCellState(0, 0), GridCellState::Fixed | GridCellState::FixedRow | GridCellState::FixedColumn);
 
     ASSERT_TRUE(grid_->SetFixedRowCount(1));
     EXPECT_EQ(grid_->GetCellState(1, 2), 0u);

@@ -46,7 +46,9 @@ std::vector<WORD> BoardLikeTemplate() {
     return words;
 }
 
-INT_PTR CALLBACK EmptyDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+INT_PTR CALLBACK EmptyDialogProc(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG;
+}
 
 TEST(GridWindow, DialogTemplateMakesAGridObjectTheBoardCanReach) {
     ASSERT_TRUE(CGridCtrl::RegisterWindowClass());
