@@ -53,18 +53,22 @@ HostServer::HostServer(Market market, HostServerOptions options, Output output)
       output_(std::move(output)),
       engine_(market_, options_.seed, 1.0 / options_.rate) {
     // The default contract list is the first future with its options: one full board.
-    for (std::size_t i = 0; i < market_.Size(); ++i) {
-        const Instrument& instrument = market_.At(i);
-        if (!instrument.isOption) {
-            if (selection_.empty()) selection_ = instrument.code;
-            if (contractList_.empty()) contractList_.push_back(instrument.code);
-        } else if (!contractList_.empty() && market_.At(static_cast<std::size_t>(std::max(instrument.underlying, 0))).code ==
-                                                   contractList_.front() && instrument.underlying >= 0) {
-            contractList_.push_back(instrument.code);
-        }
+    std::optional<std::size_t> firstFuture;
+    for (std::size_t i = 0; i < market_.Size() && !firstFuture; ++i) {
+        if (!market_.At(i).isOption) firstFuture = i;
     }
-    if (selection_.empty() && market_.Size() > 0) selection_ = market_.At(0).code;
-    if (contractList_.empty() && market_.Size() > 0) contractList_.push_back(market_.At(0).code);
+    if (firstFuture) {
+        selection_ = market_.At(*firstFuture).code;
+        contractList_.push_back(selection_);
+        for (const Instrument& instrument : market_.Instruments()) {
+            if (instrument.isOption && instrument.underlying == static_cast<int>(*firstFuture)) {
+                contractList_.push_back(instrument.code);
+            }
+        }
+    } else if (market_.Size() > 0) {
+        selection_ = market_.At(0).code;
+        contractList_.push_back(selection_);
+    }
 }
 
 HostServer::~HostServer() = default;

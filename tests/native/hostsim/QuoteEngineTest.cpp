@@ -3,9 +3,11 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <sstream>
 
 #include "host/WireRecords.h"
 #include "hostsim/BuiltInMarket.h"
+#include "hostsim/MarketCsv.h"
 #include "hostsim/OptionPricing.h"
 #include "hostsim/QuoteEngine.h"
 
@@ -55,8 +57,20 @@ TEST(OptionPricingTest, BlackPricesKeepParityAndTheirBounds) {
     EXPECT_NEAR(SmileVolatility(0.2, 3900, 3900), 0.2, 1e-12);
 }
 
-TEST(QuoteEngineTest, EveryPriceIsOnItsTickAndWithinItsLimits) {
-    const Market market = MarketOf(1200);
+Market CsvMarket() {
+    std::istringstream file(
+        "CFFEX,IF2701,1,0.2,3900\n"
+        "CFFEX,IO2701-C-3900,2,0.2,120\n"
+        "CFFEX,IO2701-P-3900,2,0.2,118\n"
+        "CZCE,SR701,1,1,5800\n"
+        "CZCE,SR701P5700,2,0.5,80\n"
+        "DCE,m2701-C-2900,2,0.5,60\n"
+        "SHFE,au2702,1,0.02,880.04\n");
+    std::string error;
+    return *LoadMarketCsv(file, error);
+}
+
+void ExpectEveryPriceOnItsTickAndWithinItsLimits(const Market& market) {
     QuoteEngine engine(market, 7);
     const std::vector<std::size_t> all = AllOf(market);
     std::vector<std::int32_t> volumes(market.Size(), 0);
@@ -92,6 +106,17 @@ TEST(QuoteEngineTest, EveryPriceIsOnItsTickAndWithinItsLimits) {
             ASSERT_GE(quote.openInterest, 0);
             volumes[i] = quote.volume;
         }
+    }
+}
+
+TEST(QuoteEngineTest, EveryPriceIsOnItsTickAndWithinItsLimits) {
+    {
+        SCOPED_TRACE("built-in market");
+        ExpectEveryPriceOnItsTickAndWithinItsLimits(MarketOf(1200));
+    }
+    {
+        SCOPED_TRACE("market from a file");
+        ExpectEveryPriceOnItsTickAndWithinItsLimits(CsvMarket());
     }
 }
 
