@@ -171,7 +171,16 @@ LRESULT CGridCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NCPAINT:
         case WM_NCACTIVATE: {
             LRESULT result = DefaultProc(message, wParam, lParam);
-            DrawBorder();
+            if (hwnd_ != nullptr) {
+                WindowDc windowDc(hwnd_, WindowDc::Area::Window);
+                DrawBorder(windowDc.Get());
+            }
+            return result;
+        }
+        case WM_PRINT: {
+            // A picture of the window (PrintWindow, screenshots) shows the border as well.
+            LRESULT result = DefaultProc(message, wParam, lParam);
+            if ((lParam & PRF_NONCLIENT) != 0) DrawBorder(reinterpret_cast<HDC>(wParam));
             return result;
         }
         default:

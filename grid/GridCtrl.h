@@ -234,7 +234,8 @@ private:
     void OnScroll(int bar, int request);
     void OnSetFont(HFONT font);
     void OnSysColorChange();
-    void DrawBorder();
+    // Two grey one-pixel frames along the window's outer edge, into a whole-window DC.
+    void DrawBorder(HDC windowDc);
     void SendCacheHint(const GridCellRange& range) const;
     void InvalidateScrolledArea(int bar);
     int ScrollLimit(int bar) const;

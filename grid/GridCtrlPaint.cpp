@@ -164,17 +164,15 @@ bool CGridCtrl::RedrawCellNow(int row, int col, HDC dc) {
     return painted;
 }
 
-void CGridCtrl::DrawBorder() {
-    if (hwnd_ == nullptr) return;
-    WindowDc dc(hwnd_, WindowDc::Area::Window);
-    if (!dc) return;
-    RECT window = GetWindowRect();
+void CGridCtrl::DrawBorder(HDC windowDc) {
+    if (windowDc == nullptr || hwnd_ == nullptr) return;
+    const RECT window = GetWindowRect();
     RECT frame = {0, 0, window.right - window.left, window.bottom - window.top};
     OwnedBrush grey(CreateSolidBrush(RGB(192, 192, 192)));
     if (!grey) return;
-    FrameRect(dc.Get(), &frame, grey.Get());
+    FrameRect(windowDc, &frame, grey.Get());
     InflateRect(&frame, -1, -1);
-    FrameRect(dc.Get(), &frame, grey.Get());
+    FrameRect(windowDc, &frame, grey.Get());
 }
 
 }  // namespace quillon::grid

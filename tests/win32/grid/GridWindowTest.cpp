@@ -92,6 +92,20 @@ TEST_F(GridFixture, PrintClientPaintsWhatPaintPaints) {
     EXPECT_EQ(differing, 0);
 }
 
+TEST_F(GridFixture, PictureOfTheWindowHasTheGreyDoubleBorder) {
+    Shape(3, 3, 1, 0);
+    const RECT window = grid_->GetWindowRect();
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    Canvas picture(width, height);
+    SendMessageW(grid_->GetSafeHwnd(), WM_PRINT, reinterpret_cast<WPARAM>(picture.Dc()), PRF_NONCLIENT);
+    const COLORREF grey = RGB(192, 192, 192);
+    const POINT border[] = {
+        {0, 0},         {1, 1},         {width - 1, height / 2}, {width - 2, height / 2}, {width / 2, height - 1},
+        {width / 2, 1}, {0, height - 1}};
+    for (POINT point : border) EXPECT_EQ(picture.At(point.x, point.y), grey) << point.x << "," << point.y;
+}
+
 TEST_F(GridFixture, DialogCodeAndEraseFollowTheGridsOptions) {
     HWND window = grid_->GetSafeHwnd();
     EXPECT_EQ(SendMessageW(window, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTTAB);
