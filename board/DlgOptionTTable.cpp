@@ -89,9 +89,7 @@ INT_PTR CDlgOptionTTable::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
         case WM_DESTROY:
             layoutTimer_.Stop();
-            return FALSE;
-        case WM_NCDESTROY:
-            // The grid objects go with their windows.
+            // The grid objects go with their windows, which are destroyed right after.
             underlyingGrid_ = boardGrid_ = clickedGrid_ = nullptr;
             return FALSE;
         // WM_CLOSE would end the dialog by default; the board stays until the frame goes.

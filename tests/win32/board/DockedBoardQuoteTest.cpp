@@ -212,6 +212,19 @@ TEST_F(DockedBoardQuotes, AnUnknownContractKeepsTheFramesFallbackTick) {
     EXPECT_EQ(TextById(Top(), 1, 1), "4012.400");
 }
 
+TEST_F(DockedBoardQuotes, ABoardWhoseWindowIsGoneStillTakesEveryCall) {
+    LoadAll();
+    board_->DestroyWindow();
+    EXPECT_EQ(board_->UnderlyingGrid(), nullptr);
+    host_.sent.clear();
+    board_->LoadContracts({"IF2101"});
+    Quote(Example("IF2101"), false, false, 0.2);
+    Quote(Example("IO2101-C-4500"), true, true, 0.2);
+    board_->ReloadColumns();
+    EXPECT_EQ(host_.sent.size(), 5u + 2u) << "the old list is still unsubscribed, the new one subscribed";
+    EXPECT_EQ(board_->QuoteCount(), 2);
+}
+
 // Pixels a colour close to `colour` (text is anti-aliased) in `area`.
 int CountNear(const Canvas& canvas, const RECT& area, COLORREF colour) {
     int count = 0;
