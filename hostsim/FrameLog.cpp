@@ -41,7 +41,8 @@ std::string SlotList(const unsigned char* payload, std::size_t length, std::size
     const std::size_t count = length / slotSize;
     std::string out = " [" + std::to_string(count) + "]";
     for (std::size_t i = 0; i < count && i < ShownSlots; ++i) {
-        out += " " + Printable(ReadTextSlot(reinterpret_cast<const char*>(payload) + i * slotSize, slotSize));
+        out += ' ';
+        out += Printable(ReadTextSlot(reinterpret_cast<const char*>(payload) + i * slotSize, slotSize));
     }
     if (count > ShownSlots) out += " ...";
     return out;
@@ -50,7 +51,9 @@ std::string SlotList(const unsigned char* payload, std::size_t length, std::size
 std::string QuoteSummary(const unsigned char* payload, std::size_t length) {
     if (length < quote_record::Size) return " (short quote record)";
     namespace q = quote_record;
-    return " " + Printable(QuoteCode(payload)) + " last=" + Price(ReadDouble(payload, q::LastPrice)) +
+    std::string out = " ";
+    out += Printable(QuoteCode(payload));
+    return out + " last=" + Price(ReadDouble(payload, q::LastPrice)) +
            " bid=" + Price(ReadDouble(payload, q::BidPrice)) + "x" + std::to_string(ReadInt32(payload, q::BidVolume)) +
            " ask=" + Price(ReadDouble(payload, q::AskPrice)) + "x" + std::to_string(ReadInt32(payload, q::AskVolume)) +
            " vol=" + std::to_string(ReadInt32(payload, q::Volume)) +
@@ -85,9 +88,13 @@ std::string PayloadSummary(std::uint32_t msgType, const unsigned char* payload, 
             return SlotList(payload, length, CodeSlotSize);
         case HOSTMSG_INSTRUMENT:
             if (length != instrument_record::Size) return "";
-            return " " + Printable(InstrumentCode(payload)) + " " + Printable(InstrumentExchange(payload)) +
+        {
+            std::string out = " ";
+            out += Printable(InstrumentCode(payload));
+            return out + " " + Printable(InstrumentExchange(payload)) +
                    " class=" + Printable(std::string(1, InstrumentProductClass(payload))) +
                    " tick=" + Price(InstrumentPriceTick(payload));
+        }
         case HOSTMSG_QUOTE_PUSH:
         case HOSTMSG_QUOTE_REPLY:
             return QuoteSummary(payload, length);

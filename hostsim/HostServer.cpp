@@ -113,6 +113,9 @@ void HostServer::Run() {
         Clock::time_point now = Clock::now();
         RunCommands(now);
         if (quitting_) break;
+        // A flood keeps the queue topped up, so the poll below waits for room on the
+        // link rather than for the clock.
+        if (!paused_ && options_.flood) FloodFill();
 
         // How long the loop may sleep: until the next round, a script's wake-up, or the
         // inbox check.
@@ -139,16 +142,13 @@ void HostServer::Run() {
         }
 
         now = Clock::now();
-        if (!paused_) {
-            if (options_.flood) {
-                FloodFill();
-            } else if (now >= nextRound_) {
-                MarketRound();
-                const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / options_.rate));
-                nextRound_ += period;
-                // After a stall the clock catches up in one step, not in a burst of rounds.
-                if (nextRound_ < now - std::chrono::seconds(1)) nextRound_ = now + period;
-            }
+        if (!paused_ && !options_.flood && now >= nextRound_) {
+            MarketRound();
+            const auto period =
+                std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / options_.rate));
+            nextRound_ += period;
+            // After a stall the clock catches up in one step, not in a burst of rounds.
+            if (nextRound_ < now - std::chrono::seconds(1)) nextRound_ = now + period;
         }
         if (connection_ && PendingBytes() > 0) FlushToPlugin();
         PublishStats();
