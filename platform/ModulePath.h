@@ -4,8 +4,9 @@
 
 namespace quillon::platform {
 
-// The full path of the running executable, in the system's narrow encoding
-// (GetModuleFileNameA on Windows, /proc/self/exe elsewhere). Empty if it cannot be read.
+// The full path of the running executable as a code page 936 string on Windows (the
+// program's one narrow encoding), as the file system's bytes elsewhere. Empty if it cannot
+// be read.
 std::string ExecutablePath();
 
 }  // namespace quillon::platform
