@@ -41,36 +41,41 @@ struct ProductTerms {
 constexpr double Above = std::numeric_limits<double>::infinity();
 
 // Listed in the order a small market takes them: the first products give every code form.
+// clang-format off
 const ProductTerms Products[] = {
-    {"CFFEX", "IF", "IO", CodeForm::Dashed, 0.2, 0.2, 3900, 0.10, 300, 0.20,
+    // exchange, future, option, code form, future tick, option tick, reference price, limit, multiplier,
+    // volatility; strike bands (interval below a price); quarterly months double; CFFEX index product
+    {"CFFEX", "IF", "IO", CodeForm::Dashed,     0.2,  0.2,  3900,  0.10, 300,  0.20,
      {{{2500, 25}, {5000, 50}, {10000, 100}, {Above, 200}}}, true, true},
-    {"DCE", "m", "m", CodeForm::Dashed, 1, 0.5, 2900, 0.07, 10, 0.22,
+    {"DCE",   "m",  "m",  CodeForm::Dashed,     1,    0.5,  2900,  0.07, 10,   0.22,
      {{{2000, 25}, {5000, 50}, {Above, 100}, {Above, 100}}}, false, false},
-    {"CZCE", "SR", "SR", CodeForm::CzceLetter, 1, 0.5, 5800, 0.06, 10, 0.15,
+    {"CZCE",  "SR", "SR", CodeForm::CzceLetter, 1,    0.5,  5800,  0.06, 10,   0.15,
      {{{3000, 50}, {10000, 100}, {Above, 200}, {Above, 200}}}, false, false},
-    {"SHFE", "cu", "cu", CodeForm::ShfeLetter, 10, 2, 75000, 0.07, 5, 0.18,
+    {"SHFE",  "cu", "cu", CodeForm::ShfeLetter, 10,   2,    75000, 0.07, 5,    0.18,
      {{{40000, 500}, {80000, 1000}, {Above, 2000}, {Above, 2000}}}, false, false},
-    {"GFEX", "si", "si", CodeForm::Dashed, 5, 1, 12000, 0.09, 5, 0.28,
+    {"GFEX",  "si", "si", CodeForm::Dashed,     5,    1,    12000, 0.09, 5,    0.28,
      {{{20000, 100}, {40000, 200}, {Above, 400}, {Above, 400}}}, false, false},
-    {"CFFEX", "IH", "HO", CodeForm::Dashed, 0.2, 0.2, 2700, 0.10, 300, 0.18,
+    {"CFFEX", "IH", "HO", CodeForm::Dashed,     0.2,  0.2,  2700,  0.10, 300,  0.18,
      {{{2500, 25}, {5000, 50}, {10000, 100}, {Above, 200}}}, true, true},
-    {"CFFEX", "IM", "MO", CodeForm::Dashed, 0.2, 0.2, 6000, 0.10, 200, 0.25,
+    {"CFFEX", "IM", "MO", CodeForm::Dashed,     0.2,  0.2,  6000,  0.10, 200,  0.25,
      {{{2500, 25}, {5000, 50}, {10000, 100}, {Above, 200}}}, false, true},
-    {"DCE", "i", "i", CodeForm::Dashed, 0.5, 0.1, 800, 0.11, 100, 0.30,
+    {"DCE",   "i",  "i",  CodeForm::Dashed,     0.5,  0.1,  800,   0.11, 100,  0.30,
      {{{300, 5}, {1000, 10}, {Above, 20}, {Above, 20}}}, false, false},
-    {"CZCE", "CF", "CF", CodeForm::CzceLetter, 5, 1, 14000, 0.06, 5, 0.16,
+    {"CZCE",  "CF", "CF", CodeForm::CzceLetter, 5,    1,    14000, 0.06, 5,    0.16,
      {{{10000, 100}, {20000, 200}, {Above, 400}, {Above, 400}}}, false, false},
-    {"CZCE", "MA", "MA", CodeForm::CzceLetter, 1, 0.5, 2500, 0.07, 10, 0.25,
+    {"CZCE",  "MA", "MA", CodeForm::CzceLetter, 1,    0.5,  2500,  0.07, 10,   0.25,
      {{{2500, 25}, {5000, 50}, {Above, 100}, {Above, 100}}}, false, false},
-    {"INE", "sc", "sc", CodeForm::ShfeLetter, 0.1, 0.05, 630, 0.10, 1000, 0.35,
+    {"INE",   "sc", "sc", CodeForm::ShfeLetter, 0.1,  0.05, 630,   0.10, 1000, 0.35,
      {{{250, 2}, {500, 5}, {Above, 10}, {Above, 10}}}, false, false},
-    {"SHFE", "au", "au", CodeForm::ShfeLetter, 0.02, 0.02, 880, 0.08, 1000, 0.16,
+    {"SHFE",  "au", "au", CodeForm::ShfeLetter, 0.02, 0.02, 880,   0.08, 1000, 0.16,
      {{{200, 2}, {400, 4}, {Above, 8}, {Above, 8}}}, false, false},
-    {"DCE", "c", "c", CodeForm::Dashed, 1, 0.5, 2300, 0.07, 10, 0.14,
+    {"DCE",   "c",  "c",  CodeForm::Dashed,     1,    0.5,  2300,  0.07, 10,   0.14,
      {{{1000, 10}, {3000, 20}, {Above, 40}, {Above, 40}}}, false, false},
-    {"GFEX", "lc", "lc", CodeForm::Dashed, 20, 2, 80000, 0.09, 1, 0.45,
+    {"GFEX",  "lc", "lc", CodeForm::Dashed,     20,   2,    80000, 0.09, 1,    0.45,
      {{{100000, 1000}, {Above, 2000}, {Above, 2000}, {Above, 2000}}}, false, false},
 };
+// clang-format on
+
 constexpr int ProductCount = static_cast<int>(std::size(Products));
 
 double IntervalAt(const ProductTerms& product, double level, bool doubled) {
@@ -176,8 +181,7 @@ MarketShape ShapeFor(int count) {
     shape.products = std::clamp(count / 60, 1, ProductCount);
     shape.expiries = std::clamp(static_cast<int>(std::lround(count / (shape.products * 50.0))), 2, 12);
     int futures = shape.products * shape.expiries;
-    shape.strikesPerExpiry =
-        std::max(1, static_cast<int>(std::lround((count - futures) / (2.0 * futures))));
+    shape.strikesPerExpiry = std::max(1, static_cast<int>(std::lround((count - futures) / (2.0 * futures))));
     return shape;
 }
 

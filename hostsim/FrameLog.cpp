@@ -66,7 +66,8 @@ std::string PayloadSummary(std::uint32_t msgType, const unsigned char* payload, 
             const auto hello = DecodeHello(payload, length);
             if (!hello) return " (unreadable hello)";
             return " name=" + Printable(hello->name) + " access=" + Printable(hello->accessCode) +
-                   " hostWindow=" + std::to_string(hello->hostWindow) + " ownWindow=" + std::to_string(hello->ownWindow);
+                   " hostWindow=" + std::to_string(hello->hostWindow) +
+                   " ownWindow=" + std::to_string(hello->ownWindow);
         }
         case LinkShowWindowType: {
             const auto placement = DecodeWindowPlacement(payload, length);
@@ -88,13 +89,13 @@ std::string PayloadSummary(std::uint32_t msgType, const unsigned char* payload, 
             return SlotList(payload, length, CodeSlotSize);
         case HOSTMSG_INSTRUMENT:
             if (length != instrument_record::Size) return "";
-        {
-            std::string out = " ";
-            out += Printable(InstrumentCode(payload));
-            return out + " " + Printable(InstrumentExchange(payload)) +
-                   " class=" + Printable(std::string(1, InstrumentProductClass(payload))) +
-                   " tick=" + Price(InstrumentPriceTick(payload));
-        }
+            {
+                std::string out = " ";
+                out += Printable(InstrumentCode(payload));
+                return out + " " + Printable(InstrumentExchange(payload)) +
+                       " class=" + Printable(std::string(1, InstrumentProductClass(payload))) +
+                       " tick=" + Price(InstrumentPriceTick(payload));
+            }
         case HOSTMSG_QUOTE_PUSH:
         case HOSTMSG_QUOTE_REPLY:
             return QuoteSummary(payload, length);
@@ -109,32 +110,58 @@ std::string PayloadSummary(std::uint32_t msgType, const unsigned char* payload, 
 
 std::string FrameTypeName(std::uint32_t msgType) {
     switch (msgType) {
-        case LinkHelloType: return "HELLO";
-        case LinkShowWindowType: return "SHOW_WINDOW";
-        case LinkHideWindowType: return "HIDE_WINDOW";
-        case HOSTMSG_ACTIVATE_HOST: return "ACTIVATE_HOST";
-        case HOSTMSG_LOGIN_RESULT: return "LOGIN_RESULT";
-        case HOSTMSG_HOST_CLOSING: return "HOST_CLOSING";
-        case HOSTMSG_INVOKE: return "INVOKE";
-        case HOSTMSG_REQ_EXCHANGE_CODES: return "REQ_EXCHANGE_CODES";
-        case HOSTMSG_EXCHANGE_CODES: return "EXCHANGE_CODES";
-        case HOSTMSG_REQ_INSTRUMENT: return "REQ_INSTRUMENT";
-        case HOSTMSG_INSTRUMENT: return "INSTRUMENT";
-        case HOSTMSG_REQ_HOST_TEXT: return "REQ_HOST_TEXT";
-        case HOSTMSG_HOST_TEXT: return "HOST_TEXT";
-        case HOSTMSG_REQ_EXCHANGES: return "REQ_EXCHANGES";
-        case HOSTMSG_EXCHANGES: return "EXCHANGES";
-        case HOSTMSG_QUOTE_SUBSCRIBE: return "QUOTE_SUBSCRIBE";
-        case HOSTMSG_QUOTE_PUSH: return "QUOTE_PUSH";
-        case HOSTMSG_QUOTE_UNSUBSCRIBE: return "QUOTE_UNSUBSCRIBE";
-        case HOSTMSG_CONTRACT_LIST_PUSH: return "CONTRACT_LIST_PUSH";
-        case HOSTMSG_UNNAMED_7008: return "MSG_7008";
-        case HOSTMSG_QUOTE_REQUEST: return "QUOTE_REQUEST";
-        case HOSTMSG_QUOTE_REPLY: return "QUOTE_REPLY";
-        case HOSTMSG_REQ_CONTRACT_LIST: return "REQ_CONTRACT_LIST";
-        case HOSTMSG_CONTRACT_LIST: return "CONTRACT_LIST";
-        case HOSTMSG_REQ_SELECTED: return "REQ_SELECTED";
-        case HOSTMSG_SELECTED: return "SELECTED";
+        case LinkHelloType:
+            return "HELLO";
+        case LinkShowWindowType:
+            return "SHOW_WINDOW";
+        case LinkHideWindowType:
+            return "HIDE_WINDOW";
+        case HOSTMSG_ACTIVATE_HOST:
+            return "ACTIVATE_HOST";
+        case HOSTMSG_LOGIN_RESULT:
+            return "LOGIN_RESULT";
+        case HOSTMSG_HOST_CLOSING:
+            return "HOST_CLOSING";
+        case HOSTMSG_INVOKE:
+            return "INVOKE";
+        case HOSTMSG_REQ_EXCHANGE_CODES:
+            return "REQ_EXCHANGE_CODES";
+        case HOSTMSG_EXCHANGE_CODES:
+            return "EXCHANGE_CODES";
+        case HOSTMSG_REQ_INSTRUMENT:
+            return "REQ_INSTRUMENT";
+        case HOSTMSG_INSTRUMENT:
+            return "INSTRUMENT";
+        case HOSTMSG_REQ_HOST_TEXT:
+            return "REQ_HOST_TEXT";
+        case HOSTMSG_HOST_TEXT:
+            return "HOST_TEXT";
+        case HOSTMSG_REQ_EXCHANGES:
+            return "REQ_EXCHANGES";
+        case HOSTMSG_EXCHANGES:
+            return "EXCHANGES";
+        case HOSTMSG_QUOTE_SUBSCRIBE:
+            return "QUOTE_SUBSCRIBE";
+        case HOSTMSG_QUOTE_PUSH:
+            return "QUOTE_PUSH";
+        case HOSTMSG_QUOTE_UNSUBSCRIBE:
+            return "QUOTE_UNSUBSCRIBE";
+        case HOSTMSG_CONTRACT_LIST_PUSH:
+            return "CONTRACT_LIST_PUSH";
+        case HOSTMSG_UNNAMED_7008:
+            return "MSG_7008";
+        case HOSTMSG_QUOTE_REQUEST:
+            return "QUOTE_REQUEST";
+        case HOSTMSG_QUOTE_REPLY:
+            return "QUOTE_REPLY";
+        case HOSTMSG_REQ_CONTRACT_LIST:
+            return "REQ_CONTRACT_LIST";
+        case HOSTMSG_CONTRACT_LIST:
+            return "CONTRACT_LIST";
+        case HOSTMSG_REQ_SELECTED:
+            return "REQ_SELECTED";
+        case HOSTMSG_SELECTED:
+            return "SELECTED";
         default: {
             char text[16];
             std::snprintf(text, sizeof text, "0x%X", msgType);

@@ -64,8 +64,9 @@ std::optional<HostCommand> ParseHostCommand(const std::string& line, std::string
             if (!value || *value < -1000000 || *value > 1000000) return fail("not a number: " + words[i + 1]);
             values[i] = *value;
         }
-        command.placement = host::WindowPlacement{static_cast<std::int32_t>(values[0]), static_cast<std::int32_t>(values[1]),
-                                                  static_cast<std::int32_t>(values[2]), static_cast<std::int32_t>(values[3])};
+        command.placement =
+            host::WindowPlacement{static_cast<std::int32_t>(values[0]), static_cast<std::int32_t>(values[1]),
+                                  static_cast<std::int32_t>(values[2]), static_cast<std::int32_t>(values[3])};
         return command;
     }
     if (name == "hide") return noArguments(CommandKind::Hide);

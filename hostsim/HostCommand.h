@@ -13,15 +13,15 @@ enum class CommandKind {
     List,    // push a contract list; it also answers later REQ_CONTRACT_LIST
     Show,    // the link's show-window frame, optionally placed
     Hide,
-    Close,   // HOST_CLOSING
-    Login,   // the answer to hellos (and sent now when a plugin is connected)
-    Rate,    // quote rounds per second, or flood
+    Close,  // HOST_CLOSING
+    Login,  // the answer to hellos (and sent now when a plugin is connected)
+    Rate,   // quote rounds per second, or flood
     Pause,
     Resume,
     Stats,
     Quit,
-    Sleep,   // scripts: hold the following commands
-    Wait,    // scripts: hold until a plugin connects, has loaded, or has gone
+    Sleep,  // scripts: hold the following commands
+    Wait,   // scripts: hold until a plugin connects, has loaded, or has gone
     Help,
 };
 

@@ -100,6 +100,7 @@ HostServerStats HostServer::Stats() const {
 void HostServer::PublishStats() {
     totals_.connected = connection_ != nullptr;
     totals_.loaded = connection_ && connection_->loaded;
+    totals_.paused = paused_;
     totals_.subscribed = connection_ ? connection_->subscribed.size() : 0;
     totals_.rounds = engine_.Round();
     std::lock_guard<std::mutex> lock(statsMutex_);
@@ -205,8 +206,8 @@ void HostServer::ReadFromPlugin() {
                 return;
             }
             if (!HandleFrame(*frame, fault)) {
-                Say("bad frame from the plugin: " + DescribeFrame(FrameDirection::FromPlugin, frame->header,
-                                                                  frame->payload.data()) + ": " + fault);
+                Say("bad frame from the plugin: " +
+                    DescribeFrame(FrameDirection::FromPlugin, frame->header, frame->payload.data()) + ": " + fault);
                 EndConnection(fault);
                 return;
             }
@@ -236,7 +237,8 @@ void HostServer::FlushToPlugin() {
         link.outgoing.clear();
         link.outgoingSent = 0;
     } else if (link.outgoingSent > link.outgoing.size() / 2) {
-        link.outgoing.erase(link.outgoing.begin(), link.outgoing.begin() + static_cast<std::ptrdiff_t>(link.outgoingSent));
+        link.outgoing.erase(link.outgoing.begin(),
+                            link.outgoing.begin() + static_cast<std::ptrdiff_t>(link.outgoingSent));
         link.outgoingSent = 0;
     }
 }
@@ -469,9 +471,12 @@ void HostServer::RunCommands(Clock::time_point now) {
 
 bool HostServer::WaitIsOver(WaitTarget target) const {
     switch (target) {
-        case WaitTarget::Plugin: return connection_ && connection_->greeted;
-        case WaitTarget::Loaded: return connection_ && connection_->loaded;
-        case WaitTarget::Closed: return !connection_;
+        case WaitTarget::Plugin:
+            return connection_ && connection_->greeted;
+        case WaitTarget::Loaded:
+            return connection_ && connection_->loaded;
+        case WaitTarget::Closed:
+            return !connection_;
     }
     return true;
 }
@@ -576,13 +581,12 @@ void HostServer::ReportStats() {
     const std::uint64_t quotes = totals_.quotesOut - quotesAtLastReport_;
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.1f", seconds > 0 ? quotes / seconds : 0.0);
-    Say("stats: " + std::string(connection_ ? "plugin connected" : "no plugin") +
-        ", frames in " + std::to_string(totals_.framesIn) + " out " + std::to_string(totals_.framesOut) +
-        ", bytes in " + std::to_string(totals_.bytesIn) + " out " + std::to_string(totals_.bytesOut) +
-        ", quotes " + std::to_string(totals_.quotesOut) + " (" + rate + "/s over " + Seconds(seconds) + " s)" +
-        ", subscribed " + std::to_string(connection_ ? connection_->subscribed.size() : 0) +
-        ", rounds " + std::to_string(engine_.Round()) + (paused_ ? ", paused" : "") +
-        (options_.flood ? ", flood" : ""));
+    Say("stats: " + std::string(connection_ ? "plugin connected" : "no plugin") + ", frames in " +
+        std::to_string(totals_.framesIn) + " out " + std::to_string(totals_.framesOut) + ", bytes in " +
+        std::to_string(totals_.bytesIn) + " out " + std::to_string(totals_.bytesOut) + ", quotes " +
+        std::to_string(totals_.quotesOut) + " (" + rate + "/s over " + Seconds(seconds) + " s)" + ", subscribed " +
+        std::to_string(connection_ ? connection_->subscribed.size() : 0) + ", rounds " +
+        std::to_string(engine_.Round()) + (paused_ ? ", paused" : "") + (options_.flood ? ", flood" : ""));
     lastReport_ = now;
     quotesAtLastReport_ = totals_.quotesOut;
 }

@@ -34,6 +34,7 @@ struct HostServerStats {
     std::uint64_t connections = 0;
     bool connected = false;
     bool loaded = false;
+    bool paused = false;
     std::uint64_t framesIn = 0;
     std::uint64_t framesOut = 0;
     std::uint64_t bytesIn = 0;

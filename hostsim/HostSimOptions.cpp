@@ -25,8 +25,8 @@ std::optional<host::LinkAddress> ParseListenAddress(const std::string& text) {
     return host::LinkAddress{text.substr(0, colon), static_cast<std::uint16_t>(*port)};
 }
 
-std::optional<HostSimOptions> ParseHostSimArguments(const std::vector<std::string>& arguments,
-                                                    const char* tesselHost, std::string& error) {
+std::optional<HostSimOptions> ParseHostSimArguments(const std::vector<std::string>& arguments, const char* tesselHost,
+                                                    std::string& error) {
     HostSimOptions options;
     if (tesselHost != nullptr && *tesselHost != '\0') {
         const auto address = ParseListenAddress(tesselHost);

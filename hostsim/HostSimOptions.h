@@ -23,8 +23,8 @@ std::optional<host::LinkAddress> ParseListenAddress(const std::string& text);
 
 // The command line (without the program name). TESSEL_HOST gives the address unless
 // --listen does. Nothing, with the reason, for an argument that is not understood.
-std::optional<HostSimOptions> ParseHostSimArguments(const std::vector<std::string>& arguments,
-                                                    const char* tesselHost, std::string& error);
+std::optional<HostSimOptions> ParseHostSimArguments(const std::vector<std::string>& arguments, const char* tesselHost,
+                                                    std::string& error);
 
 const char* HostSimUsageText();
 

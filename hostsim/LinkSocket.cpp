@@ -28,9 +28,15 @@ namespace {
 using NativeSocket = SOCKET;
 using PollEntry = WSAPOLLFD;
 constexpr int SendFlags = 0;
-bool LastErrorWouldBlock() { return WSAGetLastError() == WSAEWOULDBLOCK; }
-bool LastErrorInterrupted() { return WSAGetLastError() == WSAEINTR; }
-void CloseNative(NativeSocket socket) { closesocket(socket); }
+bool LastErrorWouldBlock() {
+    return WSAGetLastError() == WSAEWOULDBLOCK;
+}
+bool LastErrorInterrupted() {
+    return WSAGetLastError() == WSAEINTR;
+}
+void CloseNative(NativeSocket socket) {
+    closesocket(socket);
+}
 int PollNative(PollEntry* entries, std::size_t count, int timeoutMs) {
     return WSAPoll(entries, static_cast<ULONG>(count), timeoutMs);
 }
@@ -43,9 +49,15 @@ using NativeSocket = int;
 using PollEntry = pollfd;
 // A plugin that vanishes mid-write must not kill the simulator with SIGPIPE.
 constexpr int SendFlags = MSG_NOSIGNAL;
-bool LastErrorWouldBlock() { return errno == EAGAIN || errno == EWOULDBLOCK; }
-bool LastErrorInterrupted() { return errno == EINTR; }
-void CloseNative(NativeSocket socket) { ::close(socket); }
+bool LastErrorWouldBlock() {
+    return errno == EAGAIN || errno == EWOULDBLOCK;
+}
+bool LastErrorInterrupted() {
+    return errno == EINTR;
+}
+void CloseNative(NativeSocket socket) {
+    ::close(socket);
+}
 int PollNative(PollEntry* entries, std::size_t count, int timeoutMs) {
     return ::poll(entries, static_cast<nfds_t>(count), timeoutMs);
 }
@@ -236,7 +248,8 @@ void PollSockets(std::vector<PollRequest>& requests, int timeoutMs) {
     std::vector<PollEntry> entries(requests.size());
     for (std::size_t i = 0; i < requests.size(); ++i) {
         entries[i].fd = Native(requests[i].socket->Handle());
-        entries[i].events = static_cast<short>((requests[i].wantRead ? POLLIN : 0) | (requests[i].wantWrite ? POLLOUT : 0));
+        entries[i].events =
+            static_cast<short>((requests[i].wantRead ? POLLIN : 0) | (requests[i].wantWrite ? POLLOUT : 0));
         entries[i].revents = 0;
     }
     if (PollNative(entries.data(), entries.size(), timeoutMs) <= 0) return;

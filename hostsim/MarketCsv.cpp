@@ -57,7 +57,10 @@ std::optional<OptionParts> SplitOptionCode(const std::string& code, const std::s
         std::string underlying = code.substr(0, first);
         if (exchange == "CFFEX" && underlying.size() > 2) {
             const std::string product = underlying.substr(0, 2);
-            const std::string future = product == "IO" ? "IF" : product == "HO" ? "IH" : product == "MO" ? "IM" : product;
+            const std::string future = product == "IO"   ? "IF"
+                                       : product == "HO" ? "IH"
+                                       : product == "MO" ? "IM"
+                                                         : product;
             underlying = future + underlying.substr(2);
         }
         return OptionParts{underlying, side == "C", *ReadPositive(strike)};

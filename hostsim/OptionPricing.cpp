@@ -18,8 +18,8 @@ double Black76Price(bool isCall, double future, double strike, double volatility
     const double spread = volatility * std::sqrt(yearsToExpiry);
     const double d1 = (std::log(future / strike) + 0.5 * spread * spread) / spread;
     const double d2 = d1 - spread;
-    const double value = isCall ? future * NormalCdf(d1) - strike * NormalCdf(d2)
-                                : strike * NormalCdf(-d2) - future * NormalCdf(-d1);
+    const double value =
+        isCall ? future * NormalCdf(d1) - strike * NormalCdf(d2) : strike * NormalCdf(-d2) - future * NormalCdf(-d1);
     return std::max(value, intrinsic);
 }
 

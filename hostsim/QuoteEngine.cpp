@@ -170,8 +170,8 @@ void QuoteEngine::Initialise(std::size_t index) {
         const double distance = std::log(instrument.strike / PriceOrSettlement(future)) / spread;
         lots = static_cast<std::int32_t>(std::floor(3000 * std::exp(-distance * distance) * Uniform(index)));
     } else {
-        fairPrices_[index] = std::clamp(state.preSettlement * (1 + 0.004 * Normal(index)), state.lowerLimit,
-                                        state.upperLimit);
+        fairPrices_[index] =
+            std::clamp(state.preSettlement * (1 + 0.004 * Normal(index)), state.lowerLimit, state.upperLimit);
         price = within(fairPrices_[index]);
         lots = static_cast<std::int32_t>(20000 + 150000 * Uniform(index));
     }
@@ -229,7 +229,8 @@ void QuoteEngine::StepWalking(std::size_t index) {
     const double tick = instrument.tick;
     double& fair = fairPrices_[index];
     // Twice the textbook per-second volatility: a demo board should visibly move.
-    const double sigma = 2 * fair * instrument.atTheMoneyVolatility * std::sqrt(secondsPerRound_ / TradingSecondsPerYear);
+    const double sigma =
+        2 * fair * instrument.atTheMoneyVolatility * std::sqrt(secondsPerRound_ / TradingSecondsPerYear);
     fair += sigma * Normal(index);
     // Prices reflect off the daily limits instead of sticking to them.
     if (fair > state.upperLimit) fair = std::max(state.lowerLimit, 2 * state.upperLimit - fair);

@@ -27,7 +27,8 @@ void PrintLine(const std::string& line) {
 
 int main(int argc, char** argv) {
     std::string error;
-    const auto options = ParseHostSimArguments(std::vector<std::string>(argv + 1, argv + argc), std::getenv("TESSEL_HOST"), error);
+    const auto options =
+        ParseHostSimArguments(std::vector<std::string>(argv + 1, argv + argc), std::getenv("TESSEL_HOST"), error);
     if (!options) {
         std::fprintf(stderr, "hostsim: %s\n", error.c_str());
         return 2;

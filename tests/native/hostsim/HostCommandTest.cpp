@@ -98,9 +98,12 @@ TEST(HostSimOptionsTest, ReadsTheCommandLine) {
     EXPECT_EQ(full->date->month, 1);
 
     const std::vector<std::vector<std::string>> bad = {
-        {"--listen", "127.0.0.1"}, {"--listen", "127.0.0.1:70000"}, {"--listen", ":80"}, {"--seed"},
-        {"--seed", "x"},          {"--instruments", "2"},         {"--rate", "0"},      {"--option-class", "22"},
-        {"--date", "20271301"},   {"--login", "yes"},             {"--frobnicate"},
+        {"--listen", "127.0.0.1"}, {"--listen", "127.0.0.1:70000"},
+        {"--listen", ":80"},       {"--seed"},
+        {"--seed", "x"},           {"--instruments", "2"},
+        {"--rate", "0"},           {"--option-class", "22"},
+        {"--date", "20271301"},    {"--login", "yes"},
+        {"--frobnicate"},
     };
     for (const auto& arguments : bad) {
         SCOPED_TRACE(arguments.front());
@@ -113,7 +116,8 @@ TEST(HostSimOptionsTest, ReadsTheCommandLine) {
 TEST(FrameLogTest, DescribesFramesInOneReadableLine) {
     std::vector<unsigned char> slots(2 * host::CodeSlotSize);
     host::WriteTextSlot(reinterpret_cast<char*>(slots.data()), host::CodeSlotSize, "IF2612");
-    host::WriteTextSlot(reinterpret_cast<char*>(slots.data()) + host::CodeSlotSize, host::CodeSlotSize, "IO2612-C-3900");
+    host::WriteTextSlot(reinterpret_cast<char*>(slots.data()) + host::CodeSlotSize, host::CodeSlotSize,
+                        "IO2612-C-3900");
     const host::FrameHeader list{host::HOSTMSG_EXCHANGE_CODES, 0, 3, static_cast<std::int32_t>(slots.size())};
     EXPECT_EQ(DescribeFrame(FrameDirection::ToPlugin, list, slots.data()),
               "-> 0x3002 EXCHANGE_CODES value=0 id=3 len=128 [2] IF2612 IO2612-C-3900");

@@ -159,7 +159,8 @@ std::vector<unsigned char> Header(std::uint32_t type, std::int32_t length) {
     const std::int32_t fields[4] = {static_cast<std::int32_t>(type), 0, 0, length};
     for (int field = 0; field < 4; ++field) {
         for (int byte = 0; byte < 4; ++byte) {
-            bytes[field * 4 + byte] = static_cast<unsigned char>(static_cast<std::uint32_t>(fields[field]) >> (8 * byte));
+            bytes[field * 4 + byte] =
+                static_cast<unsigned char>(static_cast<std::uint32_t>(fields[field]) >> (8 * byte));
         }
     }
     return bytes;
@@ -338,6 +339,42 @@ TEST(HostServerTest, LongLoadReportsProgressAndStatsSummariseTheLink) {
     EXPECT_TRUE(HasLineStarting(lines, "-> 0x3004 INSTRUMENT value=0 id=1 len=400 " + reference.At(0).code));
     const std::string frames = std::to_string(reference.Size() + 1);
     EXPECT_TRUE(HasLineStarting(lines, "stats: plugin connected, frames in " + frames + " out " + frames));
+}
+
+}  // namespace
+}  // namespace quillon::hostsim::test
+
+namespace quillon::hostsim::test {
+namespace {
+
+using namespace quillon::host;
+
+TEST(HostServerTest, PauseHoldsThePushesAndResumeRestartsThem) {
+    BuiltInMarketOptions marketOptions;
+    marketOptions.instrumentCount = 70;
+    marketOptions.date = {2026, 11, 20};
+    HostServerOptions options;
+    options.rate = 50;
+    RunningServer running(BuildBuiltInMarket(marketOptions), options);
+    PluginClient plugin(running.Port());
+    plugin.SendHello();
+    ASSERT_TRUE(plugin.Expect(HOSTMSG_LOGIN_RESULT));
+    plugin.SendCode(HOSTMSG_QUOTE_SUBSCRIBE, "IF2612");
+    ASSERT_TRUE(plugin.Expect(HOSTMSG_QUOTE_PUSH));
+
+    running.Server().Post("pause");
+    ASSERT_TRUE(running.WaitFor([](const HostServerStats& stats) { return stats.paused; }));
+    while (plugin.Receive(100)) {
+    }
+    const std::uint64_t pausedAt = running.Server().Stats().rounds;
+    EXPECT_FALSE(plugin.Receive(300));
+    EXPECT_EQ(running.Server().Stats().rounds, pausedAt);
+
+    running.Server().Post("resume");
+    auto quote = plugin.Receive();
+    ASSERT_TRUE(quote);
+    EXPECT_EQ(quote->header.msgType, HOSTMSG_QUOTE_PUSH);
+    EXPECT_EQ(QuoteCode(quote->payload.data()), "IF2612");
 }
 
 }  // namespace

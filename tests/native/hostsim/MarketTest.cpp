@@ -92,12 +92,9 @@ TEST(BuiltInMarketTest, SizeFollowsTheRequestedCountWithTwoOrMoreExpiries) {
 TEST(BuiltInMarketTest, StrikesStepByTheExchangeIntervals) {
     // product: (interval, below this price) ... as the exchanges set them.
     const std::map<std::string, std::vector<std::pair<double, double>>> bands = {
-        {"m", {{25, 2000}, {50, 5000}, {100, 1e18}}},
-        {"i", {{5, 300}, {10, 1000}, {20, 1e18}}},
-        {"SR", {{50, 3000}, {100, 10000}, {200, 1e18}}},
-        {"CF", {{100, 10000}, {200, 20000}, {400, 1e18}}},
-        {"MA", {{25, 2500}, {50, 5000}, {100, 1e18}}},
-        {"MO", {{25, 2500}, {50, 5000}, {100, 10000}, {200, 1e18}}},
+        {"m", {{25, 2000}, {50, 5000}, {100, 1e18}}},    {"i", {{5, 300}, {10, 1000}, {20, 1e18}}},
+        {"SR", {{50, 3000}, {100, 10000}, {200, 1e18}}}, {"CF", {{100, 10000}, {200, 20000}, {400, 1e18}}},
+        {"MA", {{25, 2500}, {50, 5000}, {100, 1e18}}},   {"MO", {{25, 2500}, {50, 5000}, {100, 10000}, {200, 1e18}}},
     };
     const Market market = MarketOf(30000);
     std::map<int, std::vector<double>> callStrikes;
@@ -149,8 +146,8 @@ TEST(BuiltInMarketTest, OptionCodesReadAsTheBoardReadsThem) {
 TEST(BuiltInMarketTest, TicksAreTheExchangesTicks) {
     const Market market = MarketOf(1200);
     const std::map<std::string, double> ticks = {
-        {"IF2612", 0.2}, {"IO2612-C-3900", 0.2}, {"m2701", 1}, {"m2701-C-2900", 0.5}, {"i2701", 0.5},
-        {"i2701-P-800", 0.1}, {"SR701", 1}, {"SR701C5800", 0.5}, {"CF701", 5}, {"MA701P2500", 0.5},
+        {"IF2612", 0.2},      {"IO2612-C-3900", 0.2}, {"m2701", 1},        {"m2701-C-2900", 0.5}, {"i2701", 0.5},
+        {"i2701-P-800", 0.1}, {"SR701", 1},           {"SR701C5800", 0.5}, {"CF701", 5},          {"MA701P2500", 0.5},
     };
     for (const auto& [code, tick] : ticks) {
         const auto index = market.IndexOf(code);
@@ -188,14 +185,10 @@ TEST(MarketCsvTest, ReadsAMarketAndLinksOptionsToTheirFutures) {
 
 TEST(MarketCsvTest, AnUnreadableLineFailsTheFileAndNamesTheLine) {
     const std::pair<const char*, const char*> cases[] = {
-        {"CFFEX,IF2701,1,0.2\n", "line 1"},
-        {"CFFEX,IF2701,1,0.2,3900\nCFFEX,IF2701,1,0.2,3900\n", "line 2"},
-        {"CFFEX,IF2701,1,zero,3900\n", "line 1"},
-        {"CFFEX,IF2701,1,0.2,-5\n", "line 1"},
-        {"CFFEX,IF2701,1,0,3900\n", "line 1"},
-        {"DCE,m2701C2900,2,0.5,60\n", "line 1"},
-        {"CZCE,SR701-C-5800,2,0.5,60\n", "line 1"},
-        {"CFFEX,IO2701-C-3900-EXTRA-LONG-CODE-X,2,0.2,1\n", "line 1"},
+        {"CFFEX,IF2701,1,0.2\n", "line 1"},         {"CFFEX,IF2701,1,0.2,3900\nCFFEX,IF2701,1,0.2,3900\n", "line 2"},
+        {"CFFEX,IF2701,1,zero,3900\n", "line 1"},   {"CFFEX,IF2701,1,0.2,-5\n", "line 1"},
+        {"CFFEX,IF2701,1,0,3900\n", "line 1"},      {"DCE,m2701C2900,2,0.5,60\n", "line 1"},
+        {"CZCE,SR701-C-5800,2,0.5,60\n", "line 1"}, {"CFFEX,IO2701-C-3900-EXTRA-LONG-CODE-X,2,0.2,1\n", "line 1"},
         {"# nothing\n", "no instruments"},
     };
     for (const auto& [text, expected] : cases) {

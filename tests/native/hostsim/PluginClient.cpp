@@ -43,7 +43,8 @@ std::optional<Frame> PluginClient::Receive(int timeoutMs) {
     for (;;) {
         if (auto frame = reader_.Next()) return frame;
         if (closed_ || reader_.Broken()) return std::nullopt;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0 || !socket_.WaitReadable(static_cast<int>(left.count()))) return std::nullopt;
         const LinkSocket::IoResult result = socket_.Receive(buffer, sizeof buffer);
         if (result.status == LinkSocket::Io::Closed) {

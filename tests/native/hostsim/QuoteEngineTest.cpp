@@ -38,7 +38,7 @@ TEST(OptionPricingTest, BlackPricesKeepParityAndTheirBounds) {
         double future, strike, volatility, years;
     };
     const Case cases[] = {
-        {3900, 3900, 0.2, 0.1}, {3900, 3000, 0.2, 0.1}, {3900, 5000, 0.2, 0.1}, {800, 805, 0.3, 0.02},
+        {3900, 3900, 0.2, 0.1},    {3900, 3000, 0.2, 0.1}, {3900, 5000, 0.2, 0.1}, {800, 805, 0.3, 0.02},
         {75000, 60000, 0.18, 0.5}, {630, 630, 0.35, 1e-6}, {2900, 2900, 0.0, 0.2},
     };
     for (const Case& item : cases) {
@@ -82,10 +82,16 @@ void ExpectEveryPriceOnItsTickAndWithinItsLimits(const Market& market) {
             SCOPED_TRACE(instrument.code);
             ASSERT_LT(quote.lowerLimit, quote.upperLimit);
             const std::pair<const char*, double> prices[] = {
-                {"last", quote.last},       {"open", quote.open},           {"high", quote.high},
-                {"low", quote.low},         {"bid", quote.bid},             {"ask", quote.ask},
-                {"pre settle", quote.preSettlement}, {"pre close", quote.preClose},
-                {"upper", quote.upperLimit}, {"lower", quote.lowerLimit},
+                {"last", quote.last},
+                {"open", quote.open},
+                {"high", quote.high},
+                {"low", quote.low},
+                {"bid", quote.bid},
+                {"ask", quote.ask},
+                {"pre settle", quote.preSettlement},
+                {"pre close", quote.preClose},
+                {"upper", quote.upperLimit},
+                {"lower", quote.lowerLimit},
             };
             for (const auto& [name, price] : prices) {
                 if (Empty(price)) continue;
@@ -162,7 +168,7 @@ TEST(QuoteEngineTest, OptionPricesStayBetweenIntrinsicValueAndTheirBoundAndKeepP
 }
 
 std::vector<std::array<unsigned char, host::quote_record::Size>> Records(const QuoteEngine& engine,
-                                                                        const std::vector<std::size_t>& which) {
+                                                                         const std::vector<std::size_t>& which) {
     std::vector<std::array<unsigned char, host::quote_record::Size>> records(which.size());
     for (std::size_t i = 0; i < which.size(); ++i) engine.WriteQuoteRecord(which[i], records[i].data());
     return records;
@@ -211,7 +217,8 @@ TEST(QuoteEngineTest, QuoteRecordCarriesTheStateAtItsOffsets) {
 
 TEST(QuoteEngineTest, ClockTextIsHoursMinutesSeconds) {
     const std::pair<int, const char*> cases[] = {
-        {0, "00:00:00"}, {9 * 3600 + 30 * 60 + 5, "09:30:05"}, {86399, "23:59:59"}, {86400, "00:00:00"}, {-1, "23:59:59"},
+        {0, "00:00:00"},  {9 * 3600 + 30 * 60 + 5, "09:30:05"}, {86399, "23:59:59"}, {86400, "00:00:00"},
+        {-1, "23:59:59"},
     };
     for (const auto& [second, text] : cases) EXPECT_EQ(QuoteEngine::ClockText(second), text);
 }
