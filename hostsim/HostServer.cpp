@@ -143,6 +143,10 @@ void HostServer::Run() {
         }
 
         now = Clock::now();
+        if (connection_ && !connection_->greeted &&
+            now - connection_->connectedAt > std::chrono::milliseconds(options_.helloTimeoutMs)) {
+            EndConnection("no hello within " + std::to_string(options_.helloTimeoutMs) + " ms");
+        }
         if (!paused_ && !options_.flood && now >= nextRound_) {
             MarketRound();
             const auto period =

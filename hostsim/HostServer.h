@@ -28,6 +28,9 @@ struct HostServerOptions {
     char optionClass = '2';
     bool logFrames = false;
     bool loginOk = true;
+    // A connection that has not said hello by then is closed, so a stray client cannot
+    // keep the one plugin slot.
+    int helloTimeoutMs = 10000;
 };
 
 struct HostServerStats {

@@ -192,6 +192,7 @@ TEST(HostServerTest, MalformedFrameEndsOnlyThatConnection) {
         {"second hello", true, secondHello},
     };
     RunningServer running(SmallMarket(), HostServerOptions{});
+    std::size_t connections = 0;
     for (const Case& item : cases) {
         SCOPED_TRACE(item.what);
         PluginClient bad(running.Port());
@@ -208,8 +209,20 @@ TEST(HostServerTest, MalformedFrameEndsOnlyThatConnection) {
         ASSERT_TRUE(login);
         good.Send(HOSTMSG_REQ_EXCHANGES, 1);
         EXPECT_TRUE(good.Expect(HOSTMSG_EXCHANGES));
+        connections += 2;
     }
-    EXPECT_EQ(running.Server().Stats().connections, 2 * cases.size());
+    EXPECT_EQ(running.Server().Stats().connections, connections);
+}
+
+TEST(HostServerTest, AClientThatNeverSaysHelloGivesUpTheSlot) {
+    HostServerOptions options;
+    options.helloTimeoutMs = 200;
+    RunningServer running(SmallMarket(), options);
+    PluginClient silent(running.Port());
+    EXPECT_TRUE(silent.WaitForClose());
+    PluginClient plugin(running.Port());
+    plugin.SendHello();
+    EXPECT_TRUE(plugin.Expect(HOSTMSG_LOGIN_RESULT));
 }
 
 TEST(HostServerTest, CommandsSendTheirFramesToThePlugin) {
