@@ -109,8 +109,9 @@ TEST(BuiltInMarketTest, StrikesStepByTheExchangeIntervals) {
         if (band == bands.end()) continue;
         std::sort(strikes.begin(), strikes.end());
         for (std::size_t i = 0; i + 1 < strikes.size(); ++i) {
+            const double strike = strikes[i];
             const auto interval = std::find_if(band->second.begin(), band->second.end(),
-                                               [&](const auto& item) { return strikes[i] < item.second; });
+                                               [strike](const auto& item) { return strike < item.second; });
             EXPECT_EQ(strikes[i + 1] - strikes[i], interval->first) << product << " at " << strikes[i];
             ++checked;
         }
