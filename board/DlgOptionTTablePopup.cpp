@@ -1,11 +1,18 @@
 #include "board/DlgOptionTTablePopup.h"
 
 #include "framework/ApplicationMessages.h"
+#include "grid/GridCtrl.h"
 #include "res/ResourceIds.h"
 
 namespace quillon::board {
 
 CDlgOptionTTablePopup::CDlgOptionTTablePopup() : CDialog(IDD_OPTION_TTABLE_POPUP) {}
+
+bool CDlgOptionTTablePopup::Create() {
+    // The template's two grids need their window class before the dialog is made.
+    grid::CGridCtrl::RegisterWindowClass();
+    return CDialog::Create(nullptr);
+}
 
 void CDlgOptionTTablePopup::ShowUnderlying(const std::string& code) {
     underlyingCode = code;
@@ -17,7 +24,9 @@ void CDlgOptionTTablePopup::OnQuote(const unsigned char* quote, bool /*isOption*
     if (quote) ++quoteCount_;
 }
 
-void CDlgOptionTTablePopup::ReloadColumns() { ++columnReloads_; }
+void CDlgOptionTTablePopup::ReloadColumns() {
+    ++columnReloads_;
+}
 
 BOOL CDlgOptionTTablePopup::OnInitDialog() {
     RECT window = GetWindowRect();
@@ -27,10 +36,12 @@ BOOL CDlgOptionTTablePopup::OnInitDialog() {
 
 INT_PTR CDlgOptionTTablePopup::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CLOSE: Post(WM_COMMAND, IDOK); return TRUE;
-    case WM_GETMINMAXINFO:
-        if (lParam) OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
-        return FALSE;  // the system fills in the rest
+        case WM_CLOSE:
+            Post(WM_COMMAND, IDOK);
+            return TRUE;
+        case WM_GETMINMAXINFO:
+            if (lParam) OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+            return FALSE;  // the system fills in the rest
     }
     return CDialog::DialogProc(message, wParam, lParam);
 }

@@ -18,7 +18,7 @@ public:
     CDlgOptionTTablePopup();
 
     // Creates the window, modeless and without a parent, hidden.
-    bool Create() { return CDialog::Create(nullptr); }
+    bool Create();
 
     // Binds the popup to an underlying; the title becomes "期权T型报价--<code>".
     void ShowUnderlying(const std::string& code);

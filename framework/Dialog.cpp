@@ -77,28 +77,35 @@ bool CDialog::PreTranslateMessage(MSG& message) {
 
 INT_PTR CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: return OnInitDialog();
-    case WM_COMMAND:
-        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
-    case WM_NOTIFY: {
-        LRESULT result = 0;
-        if (!OnNotify(static_cast<int>(wParam), reinterpret_cast<NMHDR*>(lParam), result)) return FALSE;
-        SetMessageResult(result);
-        return TRUE;
-    }
+        case WM_INITDIALOG:
+            return OnInitDialog();
+        case WM_COMMAND:
+            return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
+        case WM_NOTIFY: {
+            LRESULT result = 0;
+            if (!OnNotify(static_cast<int>(wParam), reinterpret_cast<NMHDR*>(lParam), result)) return FALSE;
+            SetMessageResult(result);
+            return TRUE;
+        }
     }
     return FALSE;
 }
 
 bool CDialog::OnCommand(int id, int /*notifyCode*/, HWND /*control*/) {
     switch (id) {
-    case IDOK: OnOK(); return true;
-    case IDCANCEL: OnCancel(); return true;
+        case IDOK:
+            OnOK();
+            return true;
+        case IDCANCEL:
+            OnCancel();
+            return true;
     }
     return false;
 }
 
-bool CDialog::OnNotify(int /*controlId*/, NMHDR* /*header*/, LRESULT& /*result*/) { return false; }
+bool CDialog::OnNotify(int /*controlId*/, NMHDR* /*header*/, LRESULT& /*result*/) {
+    return false;
+}
 
 void CDialog::SetMessageResult(LRESULT result) const {
     if (hwnd_) SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);

@@ -1,8 +1,8 @@
 #include "framework/Foreground.h"
 
-#include "framework/Dialog.h"
-
 #include <cwchar>
+
+#include "framework/Dialog.h"
 
 namespace quillon::framework {
 
@@ -47,6 +47,8 @@ BOOL CALLBACK CloseIfOwnDialog(HWND window, LPARAM) {
 
 }  // namespace
 
-void CloseOwnDialogs() { EnumWindows(&CloseIfOwnDialog, 0); }
+void CloseOwnDialogs() {
+    EnumWindows(&CloseIfOwnDialog, 0);
+}
 
 }  // namespace quillon::framework

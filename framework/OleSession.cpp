@@ -5,7 +5,9 @@
 
 namespace quillon::framework {
 
-OleSession::OleSession() { initialised_ = SUCCEEDED(OleInitialize(nullptr)); }
+OleSession::OleSession() {
+    initialised_ = SUCCEEDED(OleInitialize(nullptr));
+}
 
 OleSession::~OleSession() {
     if (initialised_) OleUninitialize();

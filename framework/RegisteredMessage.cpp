@@ -1,8 +1,8 @@
 #include "framework/RegisteredMessage.h"
 
-#include "framework/TextConversion.h"
-
 #include <string>
+
+#include "framework/TextConversion.h"
 
 namespace quillon::framework {
 

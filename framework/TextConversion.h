@@ -10,4 +10,9 @@ namespace quillon::framework {
 std::wstring WideFromCodePage936(std::string_view text);
 std::string CodePage936FromWide(std::wstring_view text);
 
+// Equality of two code page 936 texts ignoring the case of ASCII letters, as a
+// multibyte-aware comparison does: the trail byte of a double-byte character is never
+// taken for a letter, so two different characters never compare equal.
+bool EqualsIgnoringCaseCodePage936(std::string_view first, std::string_view second);
+
 }  // namespace quillon::framework

@@ -6,13 +6,17 @@ namespace {
 CWinApp* currentApplication = nullptr;
 }
 
-CWinApp::CWinApp() { currentApplication = this; }
+CWinApp::CWinApp() {
+    currentApplication = this;
+}
 
 CWinApp::~CWinApp() {
     if (currentApplication == this) currentApplication = nullptr;
 }
 
-CWinApp* CWinApp::Current() { return currentApplication; }
+CWinApp* CWinApp::Current() {
+    return currentApplication;
+}
 
 int CWinApp::RunApplication() {
     if (!InitInstance()) {
@@ -41,7 +45,9 @@ int CWinApp::Run() {
     }
 }
 
-bool CWinApp::PreTranslateMessage(MSG& message) { return PreTranslateThroughWindows(message); }
+bool CWinApp::PreTranslateMessage(MSG& message) {
+    return PreTranslateThroughWindows(message);
+}
 
 bool CWinApp::PreTranslate(MSG& message) {
     if (currentApplication) return currentApplication->PreTranslateMessage(message);

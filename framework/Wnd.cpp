@@ -1,8 +1,8 @@
 #include "framework/Wnd.h"
 
-#include "framework/TextConversion.h"
-
 #include <vector>
+
+#include "framework/TextConversion.h"
 
 namespace quillon::framework {
 
@@ -17,12 +17,13 @@ const wchar_t* const ObjectProperty = L"Quillon.CWnd";
 // creation data of its own there, which must never be taken for an object.
 thread_local CWnd* creatingWindow = nullptr;
 
-HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
+HINSTANCE ModuleInstance() {
+    return GetModuleHandleW(nullptr);
+}
 
 }  // namespace
 
-bool RegisterWindowClassOnce(const wchar_t* className, UINT classStyle, HCURSOR cursor, HBRUSH background,
-                             HICON icon) {
+bool RegisterWindowClassOnce(const wchar_t* className, UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {
     WNDCLASSEXW existing = {};
     existing.cbSize = sizeof existing;
     if (GetClassInfoExW(ModuleInstance(), className, &existing)) return true;
@@ -50,8 +51,8 @@ bool CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const std::string& 
     std::wstring wideTitle = WideFromCodePage936(title);
     CWnd* outer = creatingWindow;
     creatingWindow = this;
-    HWND made = CreateWindowExW(exStyle, className, wideTitle.c_str(), style, x, y, width, height, parent,
-                                menuOrId, ModuleInstance(), this);
+    HWND made = CreateWindowExW(exStyle, className, wideTitle.c_str(), style, x, y, width, height, parent, menuOrId,
+                                ModuleInstance(), this);
     creatingWindow = outer;
     if (!made) {
         hwnd_ = nullptr;
@@ -98,7 +99,9 @@ CWnd* CWnd::FromHandle(HWND window) {
     return static_cast<CWnd*>(GetPropW(window, ObjectProperty));
 }
 
-bool CWnd::PreTranslateMessage(MSG& /*message*/) { return false; }
+bool CWnd::PreTranslateMessage(MSG& /*message*/) {
+    return false;
+}
 
 void CWnd::SetText(const std::string& text) {
     if (hwnd_) ::SetWindowTextW(hwnd_, WideFromCodePage936(text).c_str());
@@ -121,7 +124,9 @@ bool CWnd::Post(UINT message, WPARAM wParam, LPARAM lParam) const {
     return hwnd_ && ::PostMessageW(hwnd_, message, wParam, lParam) != FALSE;
 }
 
-bool CWnd::ShowWindow(int command) const { return hwnd_ && ::ShowWindow(hwnd_, command) != FALSE; }
+bool CWnd::ShowWindow(int command) const {
+    return hwnd_ && ::ShowWindow(hwnd_, command) != FALSE;
+}
 
 bool CWnd::MoveWindow(int x, int y, int width, int height, bool repaint) const {
     return hwnd_ && ::MoveWindow(hwnd_, x, y, width, height, repaint ? TRUE : FALSE) != FALSE;
@@ -143,7 +148,9 @@ void CWnd::Invalidate(bool erase) const {
     if (hwnd_) InvalidateRect(hwnd_, nullptr, erase ? TRUE : FALSE);
 }
 
-LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) { return DefaultProc(message, wParam, lParam); }
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefaultProc(message, wParam, lParam);
+}
 
 LRESULT CWnd::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (previousProc_) return CallWindowProcW(previousProc_, hwnd_, message, wParam, lParam);

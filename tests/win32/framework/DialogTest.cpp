@@ -1,13 +1,13 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
 #include "framework/ApplicationMessages.h"
 #include "framework/Dialog.h"
 #include "framework/Foreground.h"
 #include "framework/WinApp.h"
 #include "framework/WindowTimer.h"
-
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <vector>
 
 namespace quillon::framework {
 namespace {

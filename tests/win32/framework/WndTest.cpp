@@ -1,8 +1,8 @@
-#include "framework/Wnd.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include "framework/Wnd.h"
 
 namespace quillon::framework {
 namespace {
@@ -21,8 +21,10 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == WM_CREATE || message == WM_USER + 1 || message == WM_DESTROY) seen.push_back(message);
         switch (message) {
-        case WM_CREATE: return failCreate ? -1 : 0;
-        case WM_USER + 1: return 42;
+            case WM_CREATE:
+                return failCreate ? -1 : 0;
+            case WM_USER + 1:
+                return 42;
         }
         return CWnd::WindowProc(message, wParam, lParam);
     }
@@ -38,7 +40,9 @@ protected:
     void SetUp() override { ASSERT_TRUE(RegisterWindowClassOnce(TestClass)); }
 };
 
-TEST_F(WndTest, RegisteringTheSameClassTwiceSucceeds) { EXPECT_TRUE(RegisterWindowClassOnce(TestClass)); }
+TEST_F(WndTest, RegisteringTheSameClassTwiceSucceeds) {
+    EXPECT_TRUE(RegisterWindowClassOnce(TestClass));
+}
 
 TEST_F(WndTest, MessagesReachTheObjectAndTheLastCallComesAtDestruction) {
     RecordingWnd window;
@@ -99,8 +103,8 @@ TEST_F(WndTest, AWindowMadeElsewhereIsTakenOverAndABorrowedOneIsLeftAlive) {
 }
 
 TEST_F(WndTest, AStandardControlIsSubclassedAndKeepsItsBehaviour) {
-    HWND edit = CreateWindowExW(0, L"EDIT", L"abc", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
+    HWND edit = CreateWindowExW(0, L"EDIT", L"abc", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                nullptr);
     ASSERT_NE(edit, nullptr);
     RecordingWnd window;
     ASSERT_TRUE(window.SubclassWindow(edit));

@@ -1,0 +1,61 @@
+// How the process reads the way it was started.
+#include "AppFixture.h"
+#include "app/StartupSettings.h"
+
+namespace quillon::test {
+namespace {
+
+TEST(HostWindowArgument, ReadsLeadingDecimalDigitsLikeAtoi) {
+    const struct {
+        const char* text;
+        std::uint32_t handle;
+    } cases[] = {
+        {"4660", 4660},      {"  66", 66},
+        {"+12", 12},         {"123abc", 123},
+        {"abc", 0},          {"", 0},
+        {"-1", 0xFFFFFFFFu}, {"4294967295", 4294967295u},
+        {"4294967296", 0},   {"99999999999999999999", 0},
+    };
+    for (const auto& test : cases) EXPECT_EQ(app::ParseHostWindowArgument(test.text), test.handle) << test.text;
+}
+
+class Startup : public AppFixture {};
+
+TEST_F(Startup, RunModeTwoOrNoIniIsThePopupRunModeEverythingElseDocked) {
+    const struct {
+        const char* ini;
+        bool popup;
+    } cases[] = {
+        {"[Startup]\r\nRunMode=0\r\n", false},
+        {"[Startup]\r\nRunMode=1\r\n", false},
+        {"[Startup]\r\nRunMode=3\r\n", false},
+        {"[Startup]\r\nRunMode=2\r\n", true},
+        {"", true},
+        {"[Other]\r\nRunMode=0\r\n", true},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.ini);
+        TearDown();
+        SetUp();
+        Start(test.ini);
+        EXPECT_EQ(app::IsPopupRunMode(), test.popup);
+        EXPECT_EQ(FakeInstance().registeredName, test.popup ? "QuillonPopup" : "Quillon");
+        EXPECT_EQ(FakeInstance().mode, test.popup ? 0 : 6);
+        EXPECT_EQ(app::Settings().newOptionType, '2');
+    }
+}
+
+TEST_F(Startup, TheFrameIsHiddenTitledAndWithoutTaskbarButton) {
+    Start("[Startup]\r\nRunMode=0\r\n", std::nullopt);
+    HWND frame = Frame().GetSafeHwnd();
+    EXPECT_FALSE(IsWindowVisible(frame));
+    EXPECT_EQ(Frame().GetText(), "期权T型报价");
+    EXPECT_FALSE(GetWindowLongPtrW(frame, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+    EXPECT_EQ(FakeInstance().hostWindow, nullptr);  // no argument: handle 0, still registered
+    EXPECT_EQ(FakeInstance().startCalls, 1);
+    EXPECT_EQ(application->MainWindow(), &Frame());
+    EXPECT_EQ(application->RegistryKey(), "应用程序向导生成的本地应用程序");
+}
+
+}  // namespace
+}  // namespace quillon::test
