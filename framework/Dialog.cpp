@@ -23,6 +23,9 @@ bool CDialog::Create(HWND parent) {
 
 INT_PTR CDialog::DoModal(HWND parent) {
     if (hwnd_) return -1;
+    // A child (a docked board) lends its top-level window: that is what the user must
+    // not reach while the dialog is up, and what owns the dialog.
+    if (parent) parent = GetAncestor(parent, GA_ROOT);
     modalResult_ = -1;
     inModalLoop_ = true;
     continueModal_ = true;

@@ -31,7 +31,7 @@ public:
 
     // Modeless: makes the window (hidden unless the template says WS_VISIBLE).
     bool Create(HWND parent);
-    // Modal: disables `parent` while the dialog runs. Returns the EndDialog result, or
+    // Modal: disables the top-level window of `parent` while the dialog runs. Returns the EndDialog result, or
     // -1 when the window cannot be made. A WM_QUIT met in the loop ends it and is posted
     // again for the outer loop.
     INT_PTR DoModal(HWND parent);

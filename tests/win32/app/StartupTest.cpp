@@ -1,6 +1,10 @@
 // How the process reads the way it was started.
+#include <fstream>
+#include <sstream>
+
 #include "AppFixture.h"
 #include "app/StartupSettings.h"
+#include "framework/TextConversion.h"
 
 namespace quillon::test {
 namespace {
@@ -55,6 +59,38 @@ TEST_F(Startup, TheFrameIsHiddenTitledAndWithoutTaskbarButton) {
     EXPECT_EQ(FakeInstance().startCalls, 1);
     EXPECT_EQ(application->MainWindow(), &Frame());
     EXPECT_EQ(application->RegistryKey(), "应用程序向导生成的本地应用程序");
+}
+
+TEST_F(Startup, AnExitWithoutACompletedStartLeavesTheUsersColumnsAlone) {
+    const std::string userFile = "<?xml version=\"1.0\" ?>\n<cols><col id=\"5\" /></cols>\n";
+    std::ofstream(gridXmlPath, std::ios::binary) << userFile;
+    app::StartupSources sources;
+    sources.iniPathGiven = true;
+    sources.iniPath = folder + "\\missing.INI";
+    sources.gridXmlPath = gridXmlPath;
+    // As after a failed OLE start: the application ends without having read grid.xml.
+    struct FailingStart : app::CQuillonApp {
+        using CQuillonApp::CQuillonApp;
+        bool InitInstance() override { return false; }
+    } failed(app::HostLibrary{&FakeGetInstance, &FakeDestroyInstance}, sources);
+    EXPECT_EQ(failed.RunApplication(), 0);
+    std::stringstream kept;
+    kept << std::ifstream(gridXmlPath, std::ios::binary).rdbuf();
+    EXPECT_EQ(kept.str(), userFile);
+}
+
+TEST(CodePage936Text, CaseIsIgnoredForAsciiLettersOnly) {
+    const struct {
+        const char* first;
+        const char* second;
+        bool equal;
+    } cases[] = {
+        {"IF2301", "if2301", true},      {"IF2301", "IF2302", false}, {"SR301C5000", "sr301c5000", true},
+        {"\x81\x41", "\x81\x61", false},  // trail bytes that look like A and a
+        {"期权", "期权", true},          {"期权", "期", false},       {"", "", true},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(framework::EqualsIgnoringCaseCodePage936(test.first, test.second), test.equal) << test.first;
 }
 
 }  // namespace
