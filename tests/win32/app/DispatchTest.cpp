@@ -122,6 +122,41 @@ TEST_F(Dispatch, ASelectedOptionOpensItsUnderlyingsPopupOnceAndQuotesFindIt) {
     EXPECT_EQ(Frame().PopupBoards()[0]->ColumnReloadCount(), 1);
 }
 
+TEST_F(Dispatch, EscapeOnlyHidesAPopupWhichTheNextRequestShowsAgain) {
+    StartLoaded("");
+    Select("IF2301");
+    ASSERT_EQ(Frame().PopupBoards().size(), 1u);
+    board::CDlgOptionTTablePopup* popup = Frame().PopupBoards()[0];
+    PostMessageW(popup->GetSafeHwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+    Pump();
+    EXPECT_FALSE(IsWindowVisible(popup->GetSafeHwnd()));
+    EXPECT_FALSE(popup->closeRequested);
+    EXPECT_EQ(Sent().back().type, HOSTMSG_ACTIVATE_HOST);
+    Deliver(HOSTMSG_QUOTE_PUSH, QuoteBytes("IF2301"));
+    EXPECT_EQ(popup->QuoteCount(), 1);  // still in the set, still quoted
+    Select("IF2301");
+    EXPECT_EQ(Frame().PopupBoards(), std::vector<board::CDlgOptionTTablePopup*>{popup});
+    EXPECT_TRUE(IsWindowVisible(popup->GetSafeHwnd()));
+}
+
+TEST_F(Dispatch, TheDockedBoardFillsTheFrameAtEverySize) {
+    Start("[Startup]\r\nRunMode=0\r\n");
+    HWND board = Frame().Board().GetSafeHwnd();
+    ASSERT_NE(board, nullptr);
+    EXPECT_EQ(GetParent(board), Frame().GetSafeHwnd());
+    EXPECT_TRUE(GetWindowLongPtrW(board, GWL_STYLE) & WS_VISIBLE);
+    for (SIZE size : {SIZE{640, 480}, SIZE{300, 200}}) {
+        SetWindowPos(Frame().GetSafeHwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT client = Frame().GetClientRect();
+        RECT placed = Frame().Board().GetWindowRect();
+        MapWindowPoints(nullptr, Frame().GetSafeHwnd(), reinterpret_cast<POINT*>(&placed), 2);
+        EXPECT_EQ(placed.left, 0);
+        EXPECT_EQ(placed.top, 0);
+        EXPECT_EQ(placed.right, client.right);
+        EXPECT_EQ(placed.bottom, client.bottom);
+    }
+}
+
 TEST_F(Dispatch, TheDockedBoardGetsContractListsAndQuotes) {
     StartLoaded("[Startup]\r\nRunMode=3\r\n");
     Deliver(HOSTMSG_CONTRACT_LIST, Slots({"IF2301", "IO2301-C-3900"}, 32));
