@@ -1,7 +1,7 @@
 // The link's byte stream as TesselAPI.dll reads it: frames cut into arbitrary pieces,
 // hello and placement payloads, and the two environment settings.
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -67,11 +67,18 @@ void CheckEnvironmentTexts(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
-    // The first byte sets how the socket cuts the stream; the rest is the stream.
-    const std::size_t pieceSize = data[0] % 23 + 1;
-    const unsigned char* stream = data + 1;
-    const std::size_t streamSize = size - 1;
+    if (size < 2) return 0;
+    // The first byte sets how the socket cuts the stream; the rest is the stream. From
+    // 0xF0 on, the stream is repeated past 64 KB in larger pieces, so the reader also
+    // drops what it has handed out while a frame is still incomplete.
+    std::size_t pieceSize = data[0] % 23 + 1;
+    std::vector<unsigned char> repeated(data + 1, data + size);
+    if (data[0] >= 0xF0) {
+        pieceSize *= 97;
+        while (repeated.size() < 70 * 1024) repeated.insert(repeated.end(), data + 1, data + size);
+    }
+    const unsigned char* stream = repeated.data();
+    const std::size_t streamSize = repeated.size();
 
     const FlatReading expected = ReadFlat(stream, streamSize);
 
@@ -112,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<unsigned char> shortHeader(stream, stream + std::min(streamSize, FrameHeaderSize - 1));
     FUZZ_REQUIRE(!DecodeFrameHeader(shortHeader.data(), shortHeader.size()).has_value());
 
-    CheckPayloadCodecs({stream, stream + streamSize});
-    CheckEnvironmentTexts(std::string_view(reinterpret_cast<const char*>(stream), streamSize));
+    CheckPayloadCodecs({data + 1, data + size});
+    CheckEnvironmentTexts(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
     return 0;
 }
