@@ -5,6 +5,8 @@
 #include <cctype>
 #include <limits>
 
+#include "framework/TextConversion.h"
+
 namespace quillon::app {
 
 StartupSettings& Settings() {
@@ -39,12 +41,14 @@ void ReadIniSettings(const std::string& iniPath, StartupSettings& settings) {
     settings.runMode = PopupRunMode;
     settings.newOptionType = '2';
     if (iniPath.empty()) return;
-    // The path comes from GetModuleFileNameA, so the ANSI profile functions read it back
-    // in the code page it was written in.
-    settings.runMode = static_cast<int>(GetPrivateProfileIntA("Startup", "RunMode", PopupRunMode, iniPath.c_str()));
-    char buffer[256] = {};
-    GetPrivateProfileStringA("Startup", "NewOptionType", "2", buffer, sizeof buffer, iniPath.c_str());
-    settings.newOptionType = buffer[0];
+    // The path is code page 936 like every narrow string of ours; the ANSI profile
+    // functions would read it in the system's code page and miss a Chinese folder.
+    std::wstring path = framework::WideFromCodePage936(iniPath);
+    settings.runMode = static_cast<int>(GetPrivateProfileIntW(L"Startup", L"RunMode", PopupRunMode, path.c_str()));
+    wchar_t buffer[256] = {};
+    GetPrivateProfileStringW(L"Startup", L"NewOptionType", L"2", buffer, 256, path.c_str());
+    std::string value = framework::CodePage936FromWide(buffer);
+    settings.newOptionType = value.empty() ? '\0' : value[0];
 }
 
 }  // namespace quillon::app

@@ -1,4 +1,5 @@
 // How the process reads the way it was started.
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -77,6 +78,21 @@ TEST_F(Startup, AnExitWithoutACompletedStartLeavesTheUsersColumnsAlone) {
     std::stringstream kept;
     kept << std::ifstream(gridXmlPath, std::ios::binary).rdbuf();
     EXPECT_EQ(kept.str(), userFile);
+}
+
+TEST_F(Startup, TheIniIsReadFromAFolderWithAChineseName) {
+    std::string chineseFolder = folder + "\\期权";
+    std::wstring wideFolder = framework::WideFromCodePage936(chineseFolder);
+    ASSERT_TRUE(CreateDirectoryW(wideFolder.c_str(), nullptr));
+    std::ofstream(std::filesystem::path(wideFolder + L"\\Quillon.INI"), std::ios::binary)
+        << "[Startup]\r\nRunMode=0\r\nNewOptionType=7\r\n";
+    app::StartupSettings settings;
+    app::ReadIniSettings(chineseFolder + "\\Quillon.INI", settings);
+    EXPECT_EQ(settings.runMode, 0);
+    EXPECT_EQ(settings.newOptionType, '7');
+    app::ReadIniSettings("", settings);  // no path: the defaults
+    EXPECT_EQ(settings.runMode, 2);
+    EXPECT_EQ(settings.newOptionType, '2');
 }
 
 TEST(CodePage936Text, CaseIsIgnoredForAsciiLettersOnly) {
