@@ -4,6 +4,7 @@
 #include <optional>
 #include <set>
 
+#include "board/BoardContextMenu.h"
 #include "board/ColumnSet.h"
 #include "board/QuoteCellFormat.h"
 #include "board/QuoteGrid.h"
@@ -102,6 +103,16 @@ INT_PTR CDlgOptionTTable::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
             return LayoutTimer(static_cast<UINT_PTR>(wParam)) ? FALSE : TRUE;
     }
     return CDialog::DialogProc(message, wParam, lParam);
+}
+
+bool CDlgOptionTTable::OnNotify(int controlId, NMHDR* header, LRESULT& result) {
+    return HandleBoardGridNotify({hwnd_, underlyingGrid_, boardGrid_, clickedGrid_}, controlId, header, result) ||
+           CDialog::OnNotify(controlId, header, result);
+}
+
+bool CDlgOptionTTable::OnCommand(int id, int notifyCode, HWND control) {
+    return HandleBoardMenuCommand({hwnd_, underlyingGrid_, boardGrid_, clickedGrid_}, id) ||
+           CDialog::OnCommand(id, notifyCode, control);
 }
 
 void CDlgOptionTTable::BuildSideColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids) {

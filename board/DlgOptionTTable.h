@@ -61,6 +61,9 @@ protected:
     // Enter, Escape and the close command never end or hide the board.
     void OnOK() override {}
     void OnCancel() override {}
+    // The grids' right and double clicks and the context menu's commands (BoardContextMenu.h).
+    bool OnNotify(int controlId, NMHDR* header, LRESULT& result) override;
+    bool OnCommand(int id, int notifyCode, HWND control) override;
 
 private:
     // Binds the two grid windows of the template to the grid members.

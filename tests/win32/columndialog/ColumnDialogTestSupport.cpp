@@ -45,6 +45,7 @@ LRESULT AnnouncementCounter::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
         EXPECT_EQ(wParam, 0u);
         EXPECT_EQ(lParam, 0);
         ++announcements;
+        if (onAnnouncement) onAnnouncement();
         return 0;
     }
     return CWnd::WindowProc(message, wParam, lParam);

@@ -37,6 +37,8 @@ class AnnouncementCounter : public framework::CWnd {
 public:
     bool Create();
     int announcements = 0;
+    // What the frame does on an announcement besides counting it.
+    std::function<void()> onAnnouncement;
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
