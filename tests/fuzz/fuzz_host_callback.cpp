@@ -102,8 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
 
         SetArrivalSink(sink);
         const int backlog = ArrivalBacklog();
-        const int result = HostCallback(current.msgType, current.value, current.data, current.dataLen,
-                                        current.requestId);
+        const int result =
+            HostCallback(current.msgType, current.value, current.data, current.dataLen, current.requestId);
         const bool accepted = IsAcceptedByTheProtocol(current.msgType);
         FUZZ_REQUIRE(IsAcceptedHostMessage(current.msgType) == accepted);
         FUZZ_REQUIRE(result == (accepted ? 0 : -1));

@@ -40,8 +40,8 @@ bool IsSlotListShape(const Arrival& arrival, std::size_t slotSize) {
     return arrival.data != nullptr && static_cast<std::size_t>(arrival.dataLen) % slotSize == 0;
 }
 
-void CheckSlotList(const std::optional<std::vector<std::string>>& texts, const Arrival& arrival,
-                   std::size_t slotSize, bool emptyAllowed) {
+void CheckSlotList(const std::optional<std::vector<std::string>>& texts, const Arrival& arrival, std::size_t slotSize,
+                   bool emptyAllowed) {
     const bool wellShaped = IsSlotListShape(arrival, slotSize) && (emptyAllowed || arrival.dataLen > 0);
     FUZZ_REQUIRE(texts.has_value() == wellShaped);
     if (texts) CheckSlotTexts(*texts, arrival, slotSize);

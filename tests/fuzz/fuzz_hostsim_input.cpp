@@ -31,8 +31,8 @@ void CheckCommand(const std::string& line) {
     for (const std::string& code : command->codes) FUZZ_REQUIRE(!code.empty() && code.size() <= MaxCodeLength);
     if (command->kind == CommandKind::Invoke) FUZZ_REQUIRE(command->codes.size() == 1);
     if (command->placement) {
-        for (std::int32_t value : {command->placement->x, command->placement->y, command->placement->width,
-                                   command->placement->height}) {
+        for (std::int32_t value :
+             {command->placement->x, command->placement->y, command->placement->width, command->placement->height}) {
             FUZZ_REQUIRE(value >= -1000000 && value <= 1000000);
         }
     }

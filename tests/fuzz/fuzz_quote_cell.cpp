@@ -54,8 +54,7 @@ void CheckCell(int id, std::span<const unsigned char> quote, std::span<const uns
     // A previous quote too short to be one counts as none.
     if (previous.size() < field::Size) {
         std::optional<board::QuoteCellText> withoutPrevious = board::FormatQuoteCell(id, quote, {}, tick);
-        FUZZ_REQUIRE(withoutPrevious && withoutPrevious->text == cell->text &&
-                     withoutPrevious->colour == cell->colour);
+        FUZZ_REQUIRE(withoutPrevious && withoutPrevious->text == cell->text && withoutPrevious->colour == cell->colour);
     }
     FUZZ_REQUIRE(HasNoColourRule(id) == (cell->colour == QuoteTextColour::None));
 
@@ -72,10 +71,10 @@ void CheckCell(int id, std::span<const unsigned char> quote, std::span<const uns
     if (id == 11) {
         const bool hasPrevious = previous.size() >= field::Size;
         const std::int32_t traded =
-            hasPrevious ? static_cast<std::int32_t>(
-                              static_cast<std::uint32_t>(host::ReadInt32(quote.data(), field::Volume)) -
-                              static_cast<std::uint32_t>(host::ReadInt32(previous.data(), field::Volume)))
-                        : 0;
+            hasPrevious
+                ? static_cast<std::int32_t>(static_cast<std::uint32_t>(host::ReadInt32(quote.data(), field::Volume)) -
+                                            static_cast<std::uint32_t>(host::ReadInt32(previous.data(), field::Volume)))
+                : 0;
         FUZZ_REQUIRE(text == std::to_string(traded));
     }
     if (id == 1) FUZZ_REQUIRE(text == model::FormatPrice(host::ReadDouble(quote.data(), field::LastPrice), tick));
