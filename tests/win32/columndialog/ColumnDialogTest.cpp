@@ -93,6 +93,34 @@ TEST_F(ColumnDialog, ShowsTemplateAndListsTheShownColumnsFirstThenTheRestInIdOrd
     EXPECT_TRUE(steps.Done());
 }
 
+POINT CentreOf(const RECT& rect) {
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+TEST_F(ColumnDialog, OpensCentredOnAVisibleOwnerElseOnTheWorkArea) {
+    RECT workArea = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, workArea.left + 40, workArea.top + 30, 500, 420,
+                                 nullptr, nullptr, nullptr, nullptr);
+    // A hidden owner (the frame before the host shows it) gives no place to centre on.
+    for (bool ownerVisible : {false, true}) {
+        SCOPED_TRACE(ownerVisible);
+        if (ownerVisible) ShowWindow(owner, SW_SHOWNA);
+        CDlgSetOptionCols dialog;
+        RECT dialogRect = {};
+        TimedSteps steps({[&] {
+            GetWindowRect(dialog.GetSafeHwnd(), &dialogRect);
+            Click(dialog, IDCANCEL);
+        }});
+        EXPECT_EQ(dialog.DoModal(owner), IDCANCEL);
+        RECT expectedOn = workArea;
+        if (ownerVisible) GetWindowRect(owner, &expectedOn);
+        EXPECT_NEAR(CentreOf(dialogRect).x, CentreOf(expectedOn).x, 1);
+        EXPECT_NEAR(CentreOf(dialogRect).y, CentreOf(expectedOn).y, 1);
+    }
+    DestroyWindow(owner);
+}
+
 TEST_F(ColumnDialog, ListsAChosenOrderAndLeavesOutIdsWithoutCaption) {
     ReplaceColumnSet(MakeColumnSet({30, 22, 3, -2, 1}));
     CDlgSetOptionCols dialog;
