@@ -1,49 +1,332 @@
 #include "board/DlgOptionTTablePopup.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+#include "board/ColumnSet.h"
+#include "board/QuoteGrid.h"
 #include "framework/ApplicationMessages.h"
-#include "grid/GridCtrl.h"
+#include "host/HostMessages.h"
+#include "host/HostRequests.h"
+#include "model/CodeFormat.h"
+#include "model/DataMutex.h"
 #include "res/ResourceIds.h"
 
 namespace quillon::board {
 
-CDlgOptionTTablePopup::CDlgOptionTTablePopup() : CDialog(IDD_OPTION_TTABLE_POPUP) {}
+using grid::CGridCellBase;
+using grid::CGridCtrl;
+
+namespace {
+
+// Right margin of both grids, bottom margin of the button.
+constexpr int PopupEdgeMargin = 7;
+// The T board ends this far above the bottom edge, leaving the button its strip.
+constexpr int BoardBottomMargin = 37;
+
+// The value of a strike text that is wholly a finite number.
+std::optional<double> StrikeValue(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    char* end = nullptr;
+    double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+model::StrikeMap StrikeMapCopy(const std::string& underlying) {
+    model::DataLock lock;
+    return model::SharedMarketData().StrikeMapOf(underlying).value_or(model::StrikeMap());
+}
+
+void SetCellText(CGridCtrl& grid, int row, int col, const std::string& text) {
+    CGridCellBase* cell = grid.GetCell(row, col);
+    if (cell == nullptr) return;
+    cell->SetText(text.c_str());
+    grid.MarkCellModified(row, col);
+}
+
+int WindowWidth(const CGridCtrl& grid) {
+    RECT rect = grid.GetWindowRect();
+    return rect.right - rect.left;
+}
+
+}  // namespace
+
+bool StrikeOrderLess(const std::string& left, const std::string& right) {
+    std::optional<double> leftValue = StrikeValue(left);
+    std::optional<double> rightValue = StrikeValue(right);
+    if (leftValue && rightValue) {
+        if (*leftValue != *rightValue) return *leftValue < *rightValue;
+        return left < right;
+    }
+    if (leftValue || rightValue) return leftValue.has_value();  // numbers first
+    return left < right;
+}
+
+CDlgOptionTTablePopup::CDlgOptionTTablePopup() : CDialog(IDD_OPTION_TTABLE_POPUP) {
+    icon_ = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+CDlgOptionTTablePopup::~CDlgOptionTTablePopup() = default;
 
 bool CDlgOptionTTablePopup::Create() {
     // The template's two grids need their window class before the dialog is made.
-    grid::CGridCtrl::RegisterWindowClass();
+    CGridCtrl::RegisterWindowClass();
     return CDialog::Create(nullptr);
 }
 
-void CDlgOptionTTablePopup::ShowUnderlying(const std::string& code) {
-    underlyingCode = code;
-    SetText("期权T型报价--" + code);
+void CDlgOptionTTablePopup::DoDataExchange() {
+    underlyingGrid_ = CGridCtrl::FromDlgItem(hwnd_, IDC_UNDERLYING_GRID);
+    boardGrid_ = CGridCtrl::FromDlgItem(hwnd_, IDC_BOARD_GRID);
 }
 
-void CDlgOptionTTablePopup::OnQuote(const unsigned char* quote, bool /*isOption*/, bool /*isCall*/,
-                                    const std::string& /*strike*/, double /*tick*/) {
-    if (quote) ++quoteCount_;
+BoardGrids CDlgOptionTTablePopup::Grids() {
+    return BoardGrids{hwnd_, underlyingGrid_, boardGrid_, clickedGrid_};
 }
 
-void CDlgOptionTTablePopup::ReloadColumns() {
-    ++columnReloads_;
+bool CDlgOptionTTablePopup::HaveWindows() const {
+    return IsWindow() && underlyingGrid_ && underlyingGrid_->IsWindow() && boardGrid_ && boardGrid_->IsWindow();
 }
 
 BOOL CDlgOptionTTablePopup::OnInitDialog() {
+    CDialog::OnInitDialog();
+    DoDataExchange();
+    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+
+    if (underlyingGrid_) ConfigureQuoteGrid(*underlyingGrid_);
+    if (boardGrid_) ConfigureQuoteGrid(*boardGrid_);
+
+    ColumnCaptions captions;
+    std::vector<ColumnId> ids;
+    {
+        model::DataLock lock;
+        captions = SharedColumnCatalogue().sideCaptions;
+        ids = SharedColumnSet().selectedIds;
+    }
+    BuildSideColumns(captions, ids);
+    {
+        model::DataLock lock;
+        captions = SharedColumnCatalogue().boardCaptions;
+        ids = SharedColumnSet().boardIds;
+    }
+    BuildBoardColumns(captions, ids);
+
     RECT window = GetWindowRect();
     initialSize_ = {window.right - window.left, window.bottom - window.top};
+    RECT client = GetClientRect();
+    LayoutPopup(client.right - client.left, client.bottom - client.top);
     return TRUE;
 }
 
 INT_PTR CDlgOptionTTablePopup::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_DESTROY:
+            // The grid objects go with their windows, which are destroyed right after.
+            underlyingGrid_ = boardGrid_ = clickedGrid_ = nullptr;
+            return FALSE;
+        // The close box closes as the "关闭" button does, once the box's own click is over.
         case WM_CLOSE:
             Post(WM_COMMAND, IDOK);
+            return TRUE;
+        case WM_SIZE:
+            // A minimised popup keeps its layout for when it is restored.
+            if (wParam != SIZE_MINIMIZED && HaveWindows()) LayoutPopup(LOWORD(lParam), HIWORD(lParam));
             return TRUE;
         case WM_GETMINMAXINFO:
             if (lParam) OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
             return FALSE;  // the system fills in the rest
     }
     return CDialog::DialogProc(message, wParam, lParam);
+}
+
+bool CDlgOptionTTablePopup::OnCommand(int id, int notifyCode, HWND control) {
+    return HandleBoardMenuCommand(Grids(), id) || CDialog::OnCommand(id, notifyCode, control);
+}
+
+bool CDlgOptionTTablePopup::OnNotify(int controlId, NMHDR* header, LRESULT& result) {
+    // Only the right click: a double click in a popup does not call the host forward.
+    if (header != nullptr && header->code == static_cast<UINT>(NM_RCLICK))
+        return HandleBoardGridNotify(Grids(), controlId, header, result);
+    return CDialog::OnNotify(controlId, header, result);
+}
+
+void CDlgOptionTTablePopup::BuildSideColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids) {
+    if (underlyingGrid_) BuildQuoteColumns(*underlyingGrid_, captions, ids, 0, CodeColumnWidth);
+}
+
+void CDlgOptionTTablePopup::BuildBoardColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids) {
+    if (boardGrid_) BuildQuoteColumns(*boardGrid_, captions, ids, StrikeColumnId, StrikeColumnWidth);
+}
+
+void CDlgOptionTTablePopup::ShowUnderlying(const std::string& code) {
+    underlyingCode = code;
+    SetText("期权T型报价--" + code);
+    SubscribeChain();
+    RequestChain();
+    FillUnderlyingRow(code);
+    FillStrikeRows(StrikeMapCopy(code));
+}
+
+void CDlgOptionTTablePopup::SendChainRequests(int msgType) const {
+    if (host::HostApi() == nullptr) return;
+    // The chain is walked on a copy: sending must not hold the tables.
+    model::StrikeMap strikes = StrikeMapCopy(underlyingCode);
+    host::SendCodeSlotRequest(msgType, underlyingCode);
+    for (const auto& [strike, codes] : strikes) {
+        for (const std::string& option : codes) host::SendCodeSlotRequest(msgType, option);
+    }
+}
+
+void CDlgOptionTTablePopup::SubscribeChain() const {
+    SendChainRequests(host::HOSTMSG_QUOTE_SUBSCRIBE);
+}
+
+void CDlgOptionTTablePopup::RequestChain() const {
+    SendChainRequests(host::HOSTMSG_QUOTE_REQUEST);
+}
+
+void CDlgOptionTTablePopup::UnsubscribeChain() const {
+    SendChainRequests(host::HOSTMSG_QUOTE_UNSUBSCRIBE);
+}
+
+void CDlgOptionTTablePopup::FillUnderlyingRow(const std::string& code) {
+    if (!underlyingGrid_) return;
+    CGridCtrl& grid = *underlyingGrid_;
+    grid.SetRowCount(2);
+    // The underlying always lives in row 1, so the row needs no index of its own.
+    for (int col = 0; col < grid.GetColumnCount(); ++col) SetCellText(grid, 1, col, "");
+    int codeColumn = FindColumnById(grid, 0);
+    if (codeColumn != -1) SetCellText(grid, 1, codeColumn, code);
+    grid.UpdateScrollBars();
+    RepaintGrid(grid);
+}
+
+void CDlgOptionTTablePopup::FillStrikeRows(const model::StrikeMap& strikes) {
+    strikes_.clear();
+    strikeRowIndex_.clear();
+    for (const auto& entry : strikes) strikes_.push_back(entry.first);
+    // A trader reads a chain by value; the chain itself is ordered as text.
+    std::stable_sort(strikes_.begin(), strikes_.end(), StrikeOrderLess);
+    for (std::size_t i = 0; i < strikes_.size(); ++i) strikeRowIndex_.emplace(strikes_[i], static_cast<int>(i) + 1);
+
+    if (!boardGrid_) return;
+    CGridCtrl& grid = *boardGrid_;
+    ResetDataRows(grid, static_cast<int>(strikes_.size()));
+    int strikeColumn = FindColumnById(grid, StrikeColumnId);
+    for (int row = 1; row <= static_cast<int>(strikes_.size()); ++row) {
+        if (strikeColumn != -1) SetCellText(grid, row, strikeColumn, strikes_[static_cast<std::size_t>(row - 1)]);
+        if (CGridCellBase* cell = grid.GetCell(row, 0)) cell->SetData(row);
+    }
+    grid.UpdateScrollBars();
+    RepaintGrid(grid);
+}
+
+void CDlgOptionTTablePopup::OnQuote(const unsigned char* quote, bool isOption, bool isCall, const std::string& strike,
+                                    double tick) {
+    if (quote == nullptr) return;
+    ++quoteCount_;
+    const std::string code = host::QuoteCode(quote);
+
+    QuoteRecordBytes previous{};
+    bool havePrevious = false;
+    auto latest = latestQuotes_.find(code);
+    if (latest != latestQuotes_.end()) {
+        previous = latest->second;
+        previousQuotes_[code] = previous;
+        havePrevious = true;
+    }
+    QuoteRecordBytes& stored = latestQuotes_[code];
+    std::memcpy(stored.data(), quote, stored.size());
+
+    // Cells are written from the cached copy: the caller's buffer is not ours to keep.
+    WriteQuote(stored.data(), havePrevious, previous.data(), isOption, isCall, strike, tick);
+}
+
+void CDlgOptionTTablePopup::WriteQuote(const unsigned char* quote, bool havePrevious,
+                                       const unsigned char* previousQuote, bool isOption, bool isCall,
+                                       const std::string& strike, double tick) {
+    if (isOption) {
+        auto entry = strikeRowIndex_.find(strike);
+        if (entry == strikeRowIndex_.end() || !boardGrid_) return;
+        CGridCtrl::CLockObject lock(*boardGrid_);
+        int row = FindRowByIndex(*boardGrid_, entry->second);
+        if (row != -1) WriteQuoteCells(*boardGrid_, row, quote, havePrevious, previousQuote, true, isCall, tick);
+        return;
+    }
+    if (!underlyingGrid_) return;
+    CGridCtrl& grid = *underlyingGrid_;
+    CGridCtrl::CLockObject lock(grid);
+    // The code cell shows the code as the quote spells it (case included).
+    int codeColumn = FindColumnById(grid, 0);
+    if (codeColumn != -1) SetCellText(grid, 1, codeColumn, host::QuoteCode(quote));
+    WriteQuoteCells(grid, 1, quote, havePrevious, previousQuote, false, isCall, tick);
+}
+
+void CDlgOptionTTablePopup::ReloadColumns() {
+    ++columnReloads_;
+    // The frame holds DataMutex; the lock is re-entrant, and taking it here keeps the
+    // reads safe for any other caller too.
+    model::DataLock lock;
+    model::StrikeMap strikes = StrikeMapCopy(underlyingCode);
+    const ColumnCatalogue& catalogue = SharedColumnCatalogue();
+    const ColumnSet& columns = SharedColumnSet();
+    BuildSideColumns(ColumnCaptions(catalogue.sideCaptions), std::vector<ColumnId>(columns.selectedIds));
+    BuildBoardColumns(ColumnCaptions(catalogue.boardCaptions), std::vector<ColumnId>(columns.boardIds));
+    FillUnderlyingRow(underlyingCode);
+    FillStrikeRows(strikes);
+    RewriteCachedQuotes();
+    if (underlyingGrid_) RepaintGrid(*underlyingGrid_);
+    if (boardGrid_) RepaintGrid(*boardGrid_);
+}
+
+void CDlgOptionTTablePopup::RewriteCachedQuotes() {
+    for (const auto& [code, quote] : latestQuotes_) {
+        std::optional<model::InstrumentRecordBytes> instrument = model::SharedMarketData().FindInstrument(code);
+        if (!instrument) continue;
+        const double tick = host::InstrumentPriceTick(instrument->data());
+        const bool isOption = host::InstrumentProductClass(instrument->data()) == host::instrument_record::OptionClass;
+        bool isCall = false;
+        std::string strike;
+        if (isOption) {
+            std::optional<model::OptionCodeParts> parts =
+                model::ParseOptionCode(code, host::InstrumentExchange(instrument->data()));
+            if (!parts) continue;  // no strike, no row
+            isCall = parts->isCall;
+            strike = parts->strike;
+        }
+        auto previous = previousQuotes_.find(code);
+        bool havePrevious = previous != previousQuotes_.end();
+        WriteQuote(quote.data(), havePrevious, havePrevious ? previous->second.data() : nullptr, isOption, isCall,
+                   strike, tick);
+    }
+}
+
+void CDlgOptionTTablePopup::LayoutPopup(int width, int height) {
+    if (underlyingGrid_ && underlyingGrid_->IsWindow()) {
+        RECT top = GridRectInParent(*underlyingGrid_);
+        ResizeQuoteGrid(*underlyingGrid_, std::max<int>(0, width - PopupEdgeMargin - top.left), top.bottom - top.top);
+        // Each grid is centred in its own new width, so its middle column stands mid-view.
+        CentreHorizontally(*underlyingGrid_, WindowWidth(*underlyingGrid_));
+    }
+    if (boardGrid_ && boardGrid_->IsWindow()) {
+        RECT board = GridRectInParent(*boardGrid_);
+        ResizeQuoteGrid(*boardGrid_, std::max<int>(0, width - PopupEdgeMargin - board.left),
+                        std::max<int>(0, height - BoardBottomMargin - board.top));
+        CentreHorizontally(*boardGrid_, WindowWidth(*boardGrid_));
+    }
+    if (HWND button = ::GetDlgItem(hwnd_, IDOK)) {
+        RECT rect;
+        ::GetWindowRect(button, &rect);
+        int buttonWidth = rect.right - rect.left;
+        int buttonHeight = rect.bottom - rect.top;
+        ::SetWindowPos(button, nullptr, (width - buttonWidth) / 2, height - PopupEdgeMargin - buttonHeight, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER);
+        ::InvalidateRect(button, nullptr, TRUE);
+    }
 }
 
 void CDlgOptionTTablePopup::OnGetMinMaxInfo(MINMAXINFO& info) const {
@@ -53,6 +336,9 @@ void CDlgOptionTTablePopup::OnGetMinMaxInfo(MINMAXINFO& info) const {
 }
 
 void CDlgOptionTTablePopup::ClosePopup() {
+    // Enter and the close box can both be queued before the frame acts on the first.
+    if (closeRequested) return;
+    UnsubscribeChain();
     closeRequested = true;
     if (HWND frame = framework::MainWindowHandle())
         PostMessageW(frame, framework::TTableDialogCloseMessage(), 0, reinterpret_cast<LPARAM>(this));

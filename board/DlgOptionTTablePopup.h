@@ -2,28 +2,48 @@
 
 #include <windows.h>
 
-#include <string>
+// <commctrl.h> builds on the types of <windows.h>.
+#include <commctrl.h>
 
+#include <array>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "board/BoardContextMenu.h"
+#include "board/ColumnCatalogue.h"
 #include "framework/Dialog.h"
+#include "grid/GridCtrl.h"
+#include "host/WireRecords.h"
+#include "model/MarketData.h"
 
 namespace quillon::board {
 
-// A popup T-quote board of the popup run mode: one top-level dialog (template 133)
-// per underlying, owned by the frame's PopupBoardSet.
-//
-// This version binds to an underlying, counts the quotes it is given and asks the
-// frame to destroy it when closed; the grids come with the popup board itself.
+// A popup T-quote board of the popup run mode: one top-level dialog (template 133) per
+// underlying future, owned by the frame's PopupBoardSet. The top grid shows the
+// underlying's own quote in its one data row; the T board below shows the underlying's
+// option chain, one row per strike, calls left of the strike column and puts right of it.
+// The popup subscribes to its chain itself and unsubscribes it when it is closed.
 class CDlgOptionTTablePopup : public framework::CDialog {
 public:
+    using QuoteRecordBytes = std::array<unsigned char, host::quote_record::Size>;
+
     CDlgOptionTTablePopup();
+    ~CDlgOptionTTablePopup() override;
 
     // Creates the window, modeless and without a parent, hidden.
     bool Create();
 
-    // Binds the popup to an underlying; the title becomes "期权T型报价--<code>".
+    // Binds the popup to an underlying: the title becomes "期权T型报价--<code>", the code
+    // and every option of its chain are subscribed and requested, and the rows are built.
+    // Cached quotes are not written back: the requested replies fill the rows.
     void ShowUnderlying(const std::string& code);
-    // One QuoteRecord (592 bytes) of the underlying or one of its options.
+    // One QuoteRecord (592 bytes) of the underlying or one of its options. `strike` is
+    // the option's strike text as its code spells it; an option lands in the row of
+    // exactly that strike, or nowhere. The frame calls this holding DataMutex.
     void OnQuote(const unsigned char* quote, bool isOption, bool isCall, const std::string& strike, double tick);
+    // The column set changed: rebuild columns and rows and write every cached quote
+    // again. Subscriptions stay as they are. The frame calls this holding DataMutex.
     void ReloadColumns();
 
     // Set once the popup has asked to be destroyed; the frame routes no more quotes to it.
@@ -31,24 +51,71 @@ public:
     // The underlying future this popup shows; empty until ShowUnderlying.
     std::string underlyingCode;
 
+    // Null until the dialog window exists and after it is destroyed.
+    grid::CGridCtrl* UnderlyingGrid() const { return underlyingGrid_; }
+    grid::CGridCtrl* BoardGrid() const { return boardGrid_; }
+    // The window size right after initialisation: the smallest the user can drag it to.
+    SIZE InitialSize() const { return initialSize_; }
+    // The strikes of the T board, top row first.
+    const std::vector<std::string>& Strikes() const { return strikes_; }
     int QuoteCount() const { return quoteCount_; }
     int ColumnReloadCount() const { return columnReloads_; }
 
 protected:
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
-    // The "关闭" button and Enter.
+    bool OnCommand(int id, int notifyCode, HWND control) override;
+    bool OnNotify(int controlId, NMHDR* header, LRESULT& result) override;
+    // The "关闭" button and Enter. Escape keeps the dialog's default: the window is only
+    // hidden, stays subscribed and comes back with the next request for its underlying.
     void OnOK() override { ClosePopup(); }
 
 private:
-    // Marks the popup closed and asks the frame (the main window of this thread) to
-    // destroy it with "Quillon TTable Dialog Close"; the popup never destroys itself.
-    void ClosePopup();
-    void OnGetMinMaxInfo(MINMAXINFO& info) const;
+    // Binds the two grid windows of the template to the grid members.
+    void DoDataExchange();
+    BoardGrids Grids();
+    bool HaveWindows() const;
 
+    void BuildSideColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids);
+    void BuildBoardColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids);
+    void FillUnderlyingRow(const std::string& code);
+    void FillStrikeRows(const model::StrikeMap& strikes);
+
+    // The underlying's own code, then every option of its chain: strike by strike in the
+    // chain's order, within a strike in code order. Only the code without a chain.
+    void SubscribeChain() const;
+    void RequestChain() const;
+    void UnsubscribeChain() const;
+    void SendChainRequests(int msgType) const;
+
+    void WriteQuote(const unsigned char* quote, bool havePrevious, const unsigned char* previousQuote, bool isOption,
+                    bool isCall, const std::string& strike, double tick);
+    void RewriteCachedQuotes();
+
+    void LayoutPopup(int width, int height);
+    void OnGetMinMaxInfo(MINMAXINFO& info) const;
+    // Unsubscribes the chain and asks the frame (the main window of this thread) to
+    // destroy the popup with "Quillon TTable Dialog Close"; the popup never destroys
+    // itself. A second close before the frame acts changes nothing.
+    void ClosePopup();
+
+    HICON icon_ = nullptr;                       // shared resource icon: never destroyed
+    grid::CGridCtrl* underlyingGrid_ = nullptr;  // control 1000, owned by its window
+    grid::CGridCtrl* boardGrid_ = nullptr;       // control 1016, owned by its window
+    grid::CGridCtrl* clickedGrid_ = nullptr;     // target of the context-menu commands
     SIZE initialSize_ = {0, 0};
+    // The T board's strikes in row order, and each strike text's row index (the data of
+    // the row's column-0 cell). Rows are found by the exact text: 2.25 and 2.30 are two rows.
+    std::vector<std::string> strikes_;
+    std::map<std::string, int> strikeRowIndex_;
+    std::map<std::string, QuoteRecordBytes> latestQuotes_;
+    std::map<std::string, QuoteRecordBytes> previousQuotes_;
     int quoteCount_ = 0;
     int columnReloads_ = 0;
 };
+
+// The order in which a popup lists strikes: ascending by value, equal values by text, so
+// 900 comes before 950 and 1000. Texts that are not numbers come last, by text.
+bool StrikeOrderLess(const std::string& left, const std::string& right);
 
 }  // namespace quillon::board
