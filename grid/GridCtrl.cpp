@@ -12,6 +12,8 @@
 #include <string_view>
 
 #include "framework/GdiObjects.h"
+#include "grid/GridDropTarget.h"
+#include "grid/TitleTip.h"
 
 namespace quillon::grid {
 
@@ -39,6 +41,31 @@ void EnsureOleForThisThread() {
                 L"错误提示", MB_OK | MB_ICONERROR);
 }
 
+// Lines per wheel notch; -1 scrolls a page. The oldest Windows family keeps the setting
+// only in the registry.
+int ReadWheelScrollLines() {
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (GetVersionExW(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && version.dwMinorVersion == 0) {
+        wchar_t value[16] = {};
+        DWORD size = sizeof value - sizeof(wchar_t);
+        if (RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"WheelScrollLines", RRF_RT_REG_SZ, nullptr,
+                         value, &size) == ERROR_SUCCESS) {
+            wchar_t* end = nullptr;
+            const long lines = wcstol(value, &end, 10);
+            if (end != value) return static_cast<int>(lines);
+        }
+        return 3;
+    }
+    UINT lines = 0;
+    if (SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0)) return static_cast<int>(lines);
+    return 3;
+}
+
+POINT PointOf(LPARAM lParam) {
+    return POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
+}
+
 }  // namespace
 
 // --- Construction and the window class ----------------------------------------------
@@ -59,8 +86,7 @@ CGridCtrl::CGridCtrl()
         header->SetTextColour(cachedWindowText_);
         header->SetBackColour(cachedButtonFace_);
     }
-    UINT lines = 0;
-    if (SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0)) wheelScrollLines_ = static_cast<int>(lines);
+    wheelScrollLines_ = ReadWheelScrollLines();
 }
 
 CGridCtrl::~CGridCtrl() {
@@ -120,7 +146,20 @@ LRESULT CALLBACK CGridCtrl::GridWindowProc(HWND window, UINT message, WPARAM wPa
     return CWnd::StaticWindowProc(window, message, wParam, lParam);
 }
 
+void CGridCtrl::OnDestroy() {
+    StopAutoScroll();
+    if (mouseMode_ == GridMouseMode::SizingColumn || mouseMode_ == GridMouseMode::SizingRow) ClipCursor(nullptr);
+    mouseMode_ = GridMouseMode::Nothing;
+    leftButtonDown_ = false;
+    dropTarget_.reset();
+    titleTip_.reset();
+}
+
 void CGridCtrl::OnCreate() {
+    if (!dropTarget_) {
+        dropTarget_.reset(new (std::nothrow) CGridDropTarget(this));
+        if (dropTarget_) dropTarget_->Register(hwnd_);
+    }
     // The sunken client edge is part of the grid's look whoever creates the window.
     LONG_PTR extended = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
     if ((extended & WS_EX_CLIENTEDGE) == 0) {
@@ -163,6 +202,66 @@ LRESULT CGridCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SYSCOLORCHANGE:
             OnSysColorChange();
             return 0;
+        case WM_DESTROY:
+            OnDestroy();
+            break;
+        case WM_LBUTTONDOWN:
+            OnLButtonDown(PointOf(lParam), static_cast<UINT>(wParam));
+            return 0;
+        case WM_LBUTTONUP:
+            OnLButtonUp(PointOf(lParam));
+            return 0;
+        case WM_LBUTTONDBLCLK:
+            OnLButtonDoubleClick(PointOf(lParam));
+            break;
+        case WM_RBUTTONUP: {
+            LRESULT result = DefaultProc(message, wParam, lParam);
+            if (hwnd_ != nullptr) OnRButtonUp(PointOf(lParam));
+            return result;
+        }
+        case WM_MOUSEMOVE:
+            OnMouseMove(PointOf(lParam), static_cast<UINT>(wParam));
+            return 0;
+        case WM_MOUSEWHEEL:
+            OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+            return 0;
+        case WM_TIMER:
+            if (wParam == AutoScrollTimerId) {
+                OnAutoScrollTimer();
+                return 0;
+            }
+            break;
+        case WM_CAPTURECHANGED:
+            OnCaptureChanged(reinterpret_cast<HWND>(lParam));
+            return 0;
+        case WM_SETCURSOR:
+            if (reinterpret_cast<HWND>(wParam) == hwnd_ && OnSetCursor(LOWORD(lParam))) return TRUE;
+            break;
+        case WM_KEYDOWN:
+            OnKeyDown(static_cast<UINT>(wParam));
+            return 0;
+        case WM_SYSKEYDOWN:
+            TitleTipHide();
+            break;
+        case WM_CHAR:
+        case WM_IME_CHAR:
+            OnChar(static_cast<UINT>(wParam));
+            return 0;
+        case WM_NOTIFY: {
+            // The in-place editor reports its end.
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header != nullptr && header->idFrom == InPlaceEditId &&
+                static_cast<int>(header->code) == GN_ENDLABELEDIT && ::GetParent(header->hwndFrom) == hwnd_) {
+                const auto* record = reinterpret_cast<const GridDisplayRecord*>(lParam);
+                EditCellEnded(record->row, record->column, record->text.c_str(), static_cast<UINT>(record->data));
+                return 0;
+            }
+            break;
+        }
+        case WM_COMMAND:
+            // Menu and accelerator commands only; the editor's notifications carry its handle.
+            if (lParam == 0 && OnEditCommand(LOWORD(wParam))) return 0;
+            break;
         case WM_GETDLGCODE: {
             LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
             if (handleTabKey_ && (GetKeyState(VK_CONTROL) & 0x8000) == 0) code |= DLGC_WANTTAB;

@@ -2,13 +2,16 @@
 
 #include <windows.h>
 
-// <commctrl.h> builds on the types of <windows.h>.
+// <commctrl.h> and <ole2.h> build on the types of <windows.h>.
 #include <commctrl.h>
+#include <ole2.h>
 
 #include <memory>
 #include <set>
+#include <string>
 #include <vector>
 
+#include "framework/WindowTimer.h"
 #include "framework/Wnd.h"
 #include "grid/GridCell.h"
 #include "grid/GridCellClass.h"
@@ -17,6 +20,38 @@
 #include "grid/GridTypes.h"
 
 namespace quillon::grid {
+
+class CTitleTip;
+class CGridDropTarget;
+
+// What the left button is doing (MouseMode).
+namespace GridMouseMode {
+constexpr int Nothing = 0;
+constexpr int SelectAll = 1;
+constexpr int SelectColumns = 2;
+constexpr int SelectRows = 3;
+constexpr int SelectCells = 4;
+constexpr int OverRowBorder = 6;
+constexpr int SizingRow = 7;
+constexpr int OverColumnBorder = 8;
+constexpr int SizingColumn = 9;
+constexpr int EditPending = 10;
+constexpr int DragPending = 11;
+constexpr int Dragging = 12;
+}  // namespace GridMouseMode
+
+// The standard edit command ids the grid answers in WM_COMMAND.
+namespace GridCommand {
+constexpr UINT Copy = 57634;
+constexpr UINT Cut = 57635;
+constexpr UINT Paste = 57637;
+constexpr UINT SelectAll = 57642;
+}  // namespace GridCommand
+
+// The control id of the in-place editor, a child of the grid.
+constexpr UINT InPlaceEditId = 8;
+// The timer that scrolls while the left button is held outside the cells.
+constexpr UINT_PTR AutoScrollTimerId = 513;
 
 // The window class every grid window has; dialog templates name it for their grids.
 inline constexpr wchar_t GridWindowClassName[] = L"MFCGridCtrl";
@@ -145,13 +180,48 @@ public:
     void SelectCellRange(int minRow, int minCol, int maxRow, int maxCol, bool repaintNow = false, bool select = true);
     void ClearSelection();
     const std::set<GridCellId>& GetSelectedCells() const { return selectedCells_; }
+    // Selects per the mouse mode from the selection anchor to `cell`.
+    void ExtendSelection(GridCellId cell);
+    GridCellId GetSelectionAnchor() const { return selectionAnchor_; }
+    // The cell under a client point, or (-1, -1); header cells only with allowFixed.
+    GridCellId GetCellFromPoint(POINT point, bool allowFixed = true) const;
+    // Scrolls line by line until the cell lies wholly in the client area (as far as it can).
+    void EnsureCellVisible(int row, int col);
+    bool AutoSizeRow(int row, bool updateScrollBars = true);
+    int GetMouseMode() const { return mouseMode_; }
+
+    // --- Editing --------------------------------------------------------------------------
+    // Opens the in-place editor on the cell; `firstChar` is the key that started it.
+    void EditCell(int row, int col, POINT point, UINT firstChar);
+    // The editor of (row, col) closed with `text`, ended by `key`.
+    void EditCellEnded(int row, int col, const char* text, UINT key);
     bool EndEditing();
     bool ValidateCellEdit(int row, int col, const char* text);
     // The in-place editor over `rect`; null when none can be opened.
     HWND CreateInPlaceEdit(const RECT& rect, DWORD alignment, UINT controlId, int row, int col, const char* text,
                            UINT firstChar);
     void EndInPlaceEdit(HWND editor);
+
+    // --- Title tip --------------------------------------------------------------------------
+    // Shows `text` over `titleRect` (client coordinates) when it does not fit there; the
+    // tip goes when the pointer leaves `hoverRect` (titleRect when null).
+    void TitleTipShow(const RECT& titleRect, const char* text, const LOGFONTW* font, COLORREF textColour,
+                      COLORREF backColour, const RECT* hoverRect);
     void TitleTipHide();
+    // The tip window, null before the first TitleTipShow.
+    HWND GetTitleTipWindow() const;
+
+    // --- Clipboard and commands -----------------------------------------------------------
+    // The selected cells as text: cells joined by tabs, rows by CR LF.
+    std::string GetSelectionText();
+    // Stores `text` split at line ends and at tabs and commas from `target` right and down.
+    void PasteText(GridCellId target, const std::string& text);
+    bool IsEditCommandEnabled(UINT commandId) const;
+    virtual void ClearSelectedText();
+    virtual void CutSelection();
+    virtual void CopySelection();
+    virtual void PasteClipboard();
+    virtual void SelectAllCells();
 
     // --- Options ------------------------------------------------------------------------
     COLORREF GetGridBackColour() const { return gridBackColour_; }
@@ -200,6 +270,22 @@ public:
     void SetAutoSizeStyle(UINT style) { autoSizeStyle_ = style; }
     HIMAGELIST GetImageList() const { return imageList_; }
     void SetImageList(HIMAGELIST images) { imageList_ = images; }  // borrowed
+    bool GetTitleTips() const { return titleTips_; }
+    void SetTitleTips(bool enable) { titleTips_ = enable; }
+    bool GetColumnResize() const { return allowColumnResize_; }
+    void SetColumnResize(bool allow) { allowColumnResize_ = allow; }
+    bool GetRowResize() const { return allowRowResize_; }
+    void SetRowResize(bool allow) { allowRowResize_ = allow; }
+    void SetHiddenColumnUnhide(bool allow) { allowColumnUnhide_ = allow; }
+    void SetHiddenRowUnhide(bool allow) { allowRowUnhide_ = allow; }
+    void SetColumnHide(bool allow) { allowColumnHide_ = allow; }
+    void SetRowHide(bool allow) { allowRowHide_ = allow; }
+    int GetResizeCaptureRange() const { return resizeCaptureRange_; }
+    void SetTabToNextControl(bool enable) { tabToNextControl_ = enable; }
+    void SetSelectFromColumnZero(bool enable) { selectFromColumnZero_ = enable; }
+    void SetColumnDrag(bool enable) { columnDrag_ = enable; }
+    UINT GetAutoScrollInterval() const { return autoScrollInterval_; }
+    int GetWheelScrollLines() const { return wheelScrollLines_; }
     CompareFunction GetCompareFunction() const { return compareFunction_; }
     void SetCompareFunction(CompareFunction compare) { compareFunction_ = compare; }
     int GetScrollBarsShown() const { return scrollBarsShown_; }  // bit 0 horizontal, bit 1 vertical
@@ -214,24 +300,58 @@ public:
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    virtual void ClearSelectedText() {}
-    virtual void CutSelection() {}
-    virtual void CopySelection() {}
-    virtual void PasteClipboard() {}
-    virtual void SelectAllCells();
-    virtual void FixedColumnClicked(GridCellId /*cell*/) {}
-    virtual void FixedRowClicked(GridCellId /*cell*/) {}
+    virtual void FixedColumnClicked(GridCellId cell);
+    virtual void FixedRowClicked(GridCellId cell);
+    // Starts an OLE drag of the selection (drag and drop on) or of a column.
+    virtual void StartDrag();
     virtual void DrawGrid(HDC dc);
     virtual std::unique_ptr<CGridCellBase> CreateCell(int row, int col);
     virtual void DestroyCell(int row, int col);
     // Virtual mode: keeps rowOrder in step when a row is inserted (delta > 0) or removed.
     virtual void AdjustRowOrder(int row, int delta);
 
+public:
+    // Drag and drop onto the grid; points are client coordinates. Return DROPEFFECT_*.
+    DWORD OnDragEnter(IDataObject* data, DWORD keyState, POINT point);
+    DWORD OnDragOver(IDataObject* data, DWORD keyState, POINT point);
+    void OnDragLeave();
+    bool OnDrop(IDataObject* data, DWORD effect, POINT point);
+
 private:
     static LRESULT CALLBACK GridWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     void OnCreate();
+    void OnDestroy();
     void OnScroll(int bar, int request);
+    // Mouse (GridCtrlMouse.cpp).
+    void OnLButtonDown(POINT point, UINT flags);
+    void OnLButtonUp(POINT point);
+    void OnLButtonDoubleClick(POINT point);
+    void OnRButtonUp(POINT point);
+    void OnMouseMove(POINT point, UINT flags);
+    void OnMouseWheel(int delta);
+    void OnAutoScrollTimer();
+    void OnCaptureChanged(HWND newCapture);
+    bool OnSetCursor(UINT hitTest);
+    // The mode the pointer at `point` would give with no button down: 6, 8 or 0.
+    int BorderModeAt(POINT point) const;
+    // The column (or row) whose right (or bottom) border lies at `point`; -1 if none.
+    int ColumnOfBorderAt(POINT point) const;
+    int RowOfBorderAt(POINT point) const;
+    void DrawResizeLine(POINT point);
+    void StopAutoScroll();
+    // Keyboard (GridCtrlKeyboard.cpp).
+    void OnKeyDown(UINT key);
+    void OnChar(UINT character);
+    bool MoveFocusForKey(UINT key, bool shift, bool control);
+    // Clipboard and commands (GridCtrlClipboard.cpp).
+    bool OnEditCommand(UINT commandId);
+    // Puts `text` into the cell the way an edit or a paste does; true when it changed.
+    bool StoreEditedText(int row, int col, const std::string& text);
+    void SetDropHighlight(GridCellId cell);
+    bool IsCellEditable(int row, int col) const;
+    bool IsPointInTextRect(GridCellId cell, POINT point) const;
+    LRESULT SendEndLabelEdit(int row, int col, const std::string& text, UINT key) const;
     void OnSetFont(HFONT font);
     void OnSysColorChange();
     // Two grey one-pixel frames along the window's outer edge, into a whole-window DC.
@@ -300,6 +420,39 @@ private:
     bool ownedByWindow_ = false;  // made by the window class for a dialog template
     CRITICAL_SECTION lock_;
     mutable CGridCell scratchCell_;  // virtual mode's GetCell result
+
+    // Interaction state.
+    int mouseMode_ = GridMouseMode::Nothing;
+    bool leftButtonDown_ = false;
+    POINT lastMousePoint_{0, 0};
+    POINT buttonDownPoint_{0, 0};
+    GridCellId clickDownCell_;
+    GridCellId selectionAnchor_;
+    int resizeIndex_ = -1;  // the column or row whose border is being dragged
+    int resizeStart_ = 0;   // its left or top edge
+    bool resizeLineDrawn_ = false;
+    bool releasingCapture_ = false;
+    POINT resizeLinePoint_{0, 0};
+    framework::WindowTimer autoScrollTimer_;
+    UINT autoScrollInterval_ = 25;
+    int resizeCaptureRange_ = 3;
+    bool allowColumnResize_ = true;
+    bool allowRowResize_ = true;
+    bool allowColumnHide_ = true;
+    bool allowRowHide_ = true;
+    bool allowColumnUnhide_ = true;
+    bool allowRowUnhide_ = true;
+    bool titleTips_ = true;
+    bool columnDrag_ = false;
+    bool tabToNextControl_ = false;
+    bool selectFromColumnZero_ = false;
+    int draggedColumn_ = -1;
+    GridCellId dropHighlightCell_;
+    std::unique_ptr<CTitleTip> titleTip_;
+    struct DropTargetRelease {
+        void operator()(CGridDropTarget* target) const;
+    };
+    std::unique_ptr<CGridDropTarget, DropTargetRelease> dropTarget_;
 };
 
 }  // namespace quillon::grid
