@@ -312,10 +312,38 @@ DWORD CGridCtrl::OnDragOver(IDataObject* data, DWORD keyState, POINT point) {
         SetDropHighlight(GridCellId{});
         return DROPEFFECT_NONE;
     }
+    const DWORD effect = (keyState & MK_CONTROL) != 0 ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
+    // Near an edge of the cells the view scrolls a line towards it, so a drop can reach
+    // rows and columns out of view.
+    const RECT client = GetClientRect();
+    const int inset = DD_DEFSCROLLINSET;
+    int scrollBar = -1;
+    int request = 0;
+    if (point.y >= GetFixedRowHeight() && point.y < GetFixedRowHeight() + inset) {
+        scrollBar = SB_VERT;
+        request = SB_LINEUP;
+    } else if (point.y >= client.bottom - inset && point.y < client.bottom) {
+        scrollBar = SB_VERT;
+        request = SB_LINEDOWN;
+    } else if (point.x >= GetFixedColumnWidth() && point.x < GetFixedColumnWidth() + inset) {
+        scrollBar = SB_HORZ;
+        request = SB_LINELEFT;
+    } else if (point.x >= client.right - inset && point.x < client.right) {
+        scrollBar = SB_HORZ;
+        request = SB_LINERIGHT;
+    }
+    if (scrollBar >= 0) {
+        const int position = GetScrollPosition(scrollBar);
+        OnScroll(scrollBar, request);
+        if (GetScrollPosition(scrollBar) != position) {
+            SetDropHighlight(GridCellId{});
+            return effect | DROPEFFECT_SCROLL;
+        }
+    }
     const GridCellId cell = GetCellFromPoint(point, false);
     SetDropHighlight(cell);
     if (!IsValid(cell.row, cell.col)) return DROPEFFECT_NONE;
-    return (keyState & MK_CONTROL) != 0 ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
+    return effect;
 }
 
 void CGridCtrl::OnDragLeave() {

@@ -108,6 +108,8 @@ bool CGridCtrl::MoveFocusForKey(UINT key, bool shift, bool control) {
 
     if (next == focusCell_ || !IsValid(next.row, next.col)) return true;
     if (mouseMode_ == GridMouseMode::Nothing) {
+        // A focus cell set by the program has no anchor yet: Shift extends from the focus.
+        if (shift && !IsValid(selectionAnchor_.row, selectionAnchor_.col)) selectionAnchor_ = focusCell_;
         previousSelection_.clear();
         mouseMode_ = listMode_ ? GridMouseMode::SelectRows : GridMouseMode::SelectCells;
         if (!shift || key == VK_TAB) selectionAnchor_ = next;

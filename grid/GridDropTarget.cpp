@@ -88,7 +88,8 @@ HRESULT STDMETHODCALLTYPE CGridDropTarget::Drop(IDataObject* data, DWORD keyStat
         return S_OK;
     }
     const POINT client = ClientPoint(point);
-    const DWORD allowed = grid_->OnDragOver(data, keyState, client) & *effect;
+    const DWORD wanted = (keyState & MK_CONTROL) != 0 ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
+    const DWORD allowed = wanted & *effect;
     *effect = grid_->OnDrop(data, allowed, client) ? allowed : DROPEFFECT_NONE;
     return S_OK;
 }

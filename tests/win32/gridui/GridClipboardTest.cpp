@@ -179,6 +179,12 @@ TEST_F(GridClipboardFixture, DropPastesAtTheCellUnderThePointer) {
     EXPECT_FALSE(grid_->GetCellState(3, 2) & GridCellState::DropHighlighted);
     EXPECT_EQ(TextOf(3, 2), "p");
     EXPECT_EQ(TextOf(3, 3), "q");
+
+    // At the bottom edge the view scrolls towards the rows out of view.
+    Shape(40, 4, 1, 1);
+    EXPECT_EQ(grid_->OnDragOver(data, 0, POINT{90, 295}), static_cast<DWORD>(DROPEFFECT_MOVE | DROPEFFECT_SCROLL));
+    EXPECT_EQ(grid_->GetScrollPosition(SB_VERT), 20);
+    grid_->OnDragLeave();
     data->Release();
 }
 

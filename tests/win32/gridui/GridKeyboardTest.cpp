@@ -76,10 +76,17 @@ TEST_F(GridKeyboardFixture, ShiftExtendsTheSelectionAndListModeSelectsRows) {
 
     grid_->SetListMode(true);
     grid_->SetSingleRowSelection(true);
+    StartAt({4, 2});
     Key(VK_DOWN);
     std::vector<GridCellId> row;
     for (int col = 1; col < 10; ++col) row.push_back({6, col});
     EXPECT_EQ(Selected(), row);
+}
+
+TEST_F(GridKeyboardFixture, ShiftFromAFocusCellTheProgramSetExtendsFromThatCell) {
+    StartAt({7, 7});
+    Key(VK_LEFT, true);
+    EXPECT_EQ(Selected(), (std::vector<GridCellId>{{7, 6}, {7, 7}}));
 }
 
 TEST_F(GridKeyboardFixture, MovingDownPastTheBottomScrollsTheFocusIntoView) {

@@ -40,6 +40,14 @@ TEST_F(GridInputFixture, CtrlClickAddsCellsAndShiftClickExtendsFromTheAnchor) {
     // Ctrl on a selected cell takes it out again.
     Click(CentreOf(4, 3), MK_CONTROL);
     EXPECT_EQ(Selected(), (std::vector<GridCellId>{{4, 2}, {5, 2}, {5, 3}}));
+    // Dragging with the button down selects the rectangle swept, the focus following.
+    Press(CentreOf(1, 3));
+    Move(CentreOf(2, 4), MK_LBUTTON);
+    Move(CentreOf(3, 2), MK_LBUTTON);
+    Release(CentreOf(3, 2));
+    EXPECT_EQ(Selected(), (std::vector<GridCellId>{{1, 2}, {1, 3}, {2, 2}, {2, 3}, {3, 2}, {3, 3}}));
+    EXPECT_EQ(grid_->GetFocusCell(), (GridCellId{3, 2}));
+    EXPECT_EQ(GetCapture(), nullptr);
 }
 
 TEST_F(GridInputFixture, RightClickMovesTheFocusKeepsTheSelectionAndAlwaysNotifies) {
@@ -144,6 +152,11 @@ TEST_F(GridInputFixture, HeaderClickSortsAndSelectsTheColumn) {
     EXPECT_EQ(Selected(), (std::vector<GridCellId>{{1, 2}, {2, 2}, {3, 2}, {4, 2}, {5, 2}}));
     Click(CentreOf(0, 2));
     EXPECT_EQ(column(), "edcba");
+    // The corner selects everything; a header-column cell its row.
+    Click(CentreOf(0, 0));
+    EXPECT_EQ(Selected().size(), 10u);
+    Click(CentreOf(3, 0));
+    EXPECT_EQ(Selected(), (std::vector<GridCellId>{{3, 1}, {3, 2}}));
 }
 
 TEST_F(GridInputFixture, HoldingTheButtonBelowTheGridScrollsAndExtendsOnTheTimer) {
@@ -215,6 +228,18 @@ TEST_F(GridInputFixture, TitleTipShowsOnlyCutOffTextAndGoesWhenThePointerLeaves)
     SendMessageW(tip, WM_MOUSEMOVE, 0, MAKELPARAM(static_cast<WORD>(outside.x), static_cast<WORD>(outside.y)));
     EXPECT_FALSE(tipShown());
     EXPECT_NE(GetCapture(), tip);
+
+    // A press on the tip hides it and reaches the grid underneath.
+    Move(CentreOf(4, 2));
+    Move(CentreOf(2, 1));
+    ASSERT_TRUE(tipShown());
+    POINT onTip = CentreOf(2, 1);
+    MapWindowPoints(Grid(), tip, &onTip, 1);
+    SendMessageW(tip, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(onTip.x, onTip.y));
+    EXPECT_FALSE(tipShown());
+    Pump();
+    Release(CentreOf(2, 1));
+    EXPECT_EQ(grid_->GetFocusCell(), (GridCellId{2, 1}));
 
     // A key press also hides it.
     Move(CentreOf(4, 2));
