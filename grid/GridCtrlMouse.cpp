@@ -316,7 +316,14 @@ void CGridCtrl::OnRButtonUp(POINT point) {
 
 // --- Moves ----------------------------------------------------------------------------
 
-void CGridCtrl::OnMouseMove(POINT point, UINT /*flags*/) {
+void CGridCtrl::OnMouseMove(POINT point, UINT flags) {
+    // A press that waits for its release without the capture (edit or drag pending) may
+    // have been released over another window; the grid would otherwise wait for ever.
+    if (leftButtonDown_ && (flags & MK_LBUTTON) == 0 && GetCapture() != hwnd_) {
+        leftButtonDown_ = false;
+        if (mouseMode_ == GridMouseMode::EditPending || mouseMode_ == GridMouseMode::DragPending)
+            mouseMode_ = GridMouseMode::Nothing;
+    }
     const RECT client = GetClientRect();
     if (!PtInRect(&client, point)) {
         if (mouseMode_ != GridMouseMode::Dragging && GetFocus() != hwnd_) SetFocus(hwnd_);

@@ -87,6 +87,50 @@ TEST_F(GridEditFixture, TabAndArrowsEndEditingAndEditTheNextCell) {
     EXPECT_EQ(TextOf(3, 3), "r3c3");
 }
 
+TEST_F(GridEditFixture, TheStartingCharacterDecidesWhatHappensToTheText) {
+    struct Case {
+        UINT character;
+        const char* typedAfter;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {VK_BACK, "", "r2c"},       // the backspace is applied
+        {'q', "", "q"},             // replaces the text
+        {VK_RETURN, "!", "r2c2!"},  // caret at the end
+        {' ', "x", "x"},            // whole text selected
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.character);
+        SendMessageW(Grid(), WM_CHAR, c.character, 1);
+        Pump();
+        HWND editor = Editor();
+        ASSERT_NE(editor, nullptr);
+        Type(editor, c.typedAfter);
+        EXPECT_EQ(WindowText(editor), c.expected);
+        Type(editor, "\x1b");
+        Pump();
+        EXPECT_EQ(Editor(), nullptr);
+        EXPECT_EQ(TextOf(2, 2), "r2c2");
+    }
+}
+
+TEST_F(GridEditFixture, EditorWidensWithItsTextUpToTheGridsEdge) {
+    HWND editor = OpenWithF2();
+    ASSERT_NE(editor, nullptr);
+    RECT before{};
+    GetWindowRect(editor, &before);
+    Type(editor, "a long addition that no sixty-pixel cell can hold, and then some more text still");
+    RECT after{};
+    GetWindowRect(editor, &after);
+    RECT grid{};
+    GetClientRect(Grid(), &grid);
+    MapWindowPoints(Grid(), nullptr, reinterpret_cast<POINT*>(&grid), 2);
+    EXPECT_GT(after.right - after.left, before.right - before.left);
+    EXPECT_LE(after.right, grid.right);
+    Type(editor, "\x1b");
+    Pump();
+}
+
 TEST_F(GridEditFixture, EditorStartedByTheMouseKeepsArrowsForTheCaret) {
     Click(CentreOf(2, 2));  // on the focus cell's text: edit on release
     Pump();

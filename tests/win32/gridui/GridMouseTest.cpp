@@ -50,6 +50,20 @@ TEST_F(GridInputFixture, CtrlClickAddsCellsAndShiftClickExtendsFromTheAnchor) {
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(GridInputFixture, ReleaseOverAnotherWindowDoesNotLeaveTheGridWaiting) {
+    Shape(6, 3, 1, 1);
+    grid_->SetCellText(2, 1, "a text far too long for sixty pixels");
+    grid_->SetFocusCell(2, 2);
+    Press(CentreOf(2, 2));  // on the focus cell's text: waits for the release to edit
+    EXPECT_EQ(grid_->GetMouseMode(), GridMouseMode::EditPending);
+    Move(CentreOf(2, 1));  // the button came up elsewhere
+    EXPECT_EQ(grid_->GetMouseMode(), GridMouseMode::Nothing);
+    HWND tip = grid_->GetTitleTipWindow();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_TRUE(IsWindowVisible(tip)) << "hovering works again";
+    grid_->TitleTipHide();
+}
+
 TEST_F(GridInputFixture, RightClickMovesTheFocusKeepsTheSelectionAndAlwaysNotifies) {
     Shape(10, 4, 1, 1);
     grid_->SetListMode(true);
