@@ -325,27 +325,35 @@ LRESULT CGridCtrl::SendEndLabelEdit(int row, int col, const std::string& text, U
 }
 
 void CGridCtrl::EditCellEnded(int row, int col, const char* text, UINT key) {
-    CGridCellBase* cell = virtualMode_ ? nullptr : GetCell(row, col);
+    CGridCellBase* cell = GetCell(row, col);
     if (cell == nullptr) return;
     const std::string edited = text != nullptr ? text : "";
-    const std::string old = cell->GetText();
-    const bool changed = edited != old;
-    const DWORD oldState = cell->GetState();
-    const bool wasModified = modified_;
-    if (changed) cell->SetText(edited.c_str());
-    const bool accepted = ValidateCellEdit(row, col, edited.c_str()) && SendEndLabelEdit(row, col, edited, key) >= 0;
-    cell = GetCell(row, col);  // the parent may have changed the grid
-    if (cell != nullptr && changed) {
-        if (accepted) {
-            MarkCellModified(row, col);
-        } else {
-            cell->SetText(old.c_str());
-            cell->SetState((cell->GetState() & ~GridCellState::Modified) | (oldState & GridCellState::Modified));
-            modified_ = wasModified;
-        }
+    if (virtualMode_) {
+        // The application holds the text: the notification is how it hears of the edit.
+        if (ValidateCellEdit(row, col, edited.c_str())) SendEndLabelEdit(row, col, edited, key);
+        if ((cell = GetCell(row, col)) != nullptr) cell->EditEnded();
         RedrawCell(row, col);
+    } else {
+        const std::string old = cell->GetText();
+        const bool changed = edited != old;
+        const DWORD oldState = cell->GetState();
+        const bool wasModified = modified_;
+        if (changed) cell->SetText(edited.c_str());
+        const bool accepted =
+            ValidateCellEdit(row, col, edited.c_str()) && SendEndLabelEdit(row, col, edited, key) >= 0;
+        cell = GetCell(row, col);  // the parent may have changed the grid
+        if (cell != nullptr && changed) {
+            if (accepted) {
+                MarkCellModified(row, col);
+            } else {
+                cell->SetText(old.c_str());
+                cell->SetState((cell->GetState() & ~GridCellState::Modified) | (oldState & GridCellState::Modified));
+                modified_ = wasModified;
+            }
+            RedrawCell(row, col);
+        }
+        if (cell != nullptr) cell->EditEnded();
     }
-    if (cell != nullptr) cell->EditEnded();
 
     switch (key) {
         case VK_TAB:

@@ -12,6 +12,11 @@ std::string WindowText(HWND window) {
     return narrow;
 }
 
+BOOL CALLBACK RowText(GridDisplayRecord* record, LPARAM) {
+    record->text = "v" + std::to_string(record->row);
+    return TRUE;
+}
+
 }  // namespace
 
 class GridEditFixture : public GridInputFixture {
@@ -191,6 +196,24 @@ TEST_F(GridEditFixture, ClickingElsewhereEndsEditingWithTheTypedText) {
     EXPECT_EQ(Editor(), nullptr);
     EXPECT_EQ(TextOf(2, 2), "r2c2!");
     EXPECT_EQ(grid_->GetFocusCell(), (GridCellId{5, 3}));
+}
+
+TEST_F(GridInputFixture, VirtualModeEditsReachTheParentAndEditingCanBeginAgain) {
+    grid_->SetVirtualMode(true);
+    grid_->SetDisplayCallback(&RowText);
+    Shape(6, 3, 1, 1);
+    grid_->SetFocusCell(2, 1);
+    for (const char* typed : {"a\r", "b\r"}) {
+        Key(VK_F2);
+        HWND editor = Editor();
+        ASSERT_NE(editor, nullptr) << typed;
+        Type(editor, typed);
+        Pump();
+        const ParentEvent* ended = LastEvent(WM_NOTIFY, GN_ENDLABELEDIT);
+        ASSERT_NE(ended, nullptr);
+        EXPECT_EQ(ended->text, std::string("v2") + typed[0]);
+        EXPECT_EQ(Editor(), nullptr);
+    }
 }
 
 TEST_F(GridEditFixture, DestroyingTheGridWhileEditingLeavesNothingBehind) {
