@@ -1,20 +1,239 @@
 #!/usr/bin/env bash
-# The demo: builds Quillon and shows it under Wine. With no display it runs under Xvfb
-# and writes screenshots to out/demo/screenshots.
+# The demo: builds Quillon, starts hostsim with its built-in market and Quillon.exe under
+# Wine, and opens T-quote boards with live quotes. With a display the windows stay until
+# Ctrl-C (or --seconds); without one it runs under Xvfb with a Wine virtual desktop, writes
+# screenshots to out/demo/screenshots and stops by itself. Either way it ends with the
+# host's closing message, so Quillon exits in order and saves grid.xml.
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
-bash scripts/setup.sh || exit 1
-mkdir -p build out/demo/screenshots
-for preset in win32 linux; do
-  echo "== build: $preset"
-  { cmake --preset "$preset" && cmake --build --preset "$preset"; } >"build/demo-build-$preset.log" 2>&1 ||
-    { tail -n 40 "build/demo-build-$preset.log"; echo "demo: build $preset failed"; exit 1; }
+
+usage() {
+  cat <<'EOF'
+usage: bash scripts/demo.sh [--docked] [--seconds N] [--instruments N] [--every N]
+  (default)        popup run mode: boards for a CFFEX index future and a CZCE call
+  --docked         normal run mode: the host sends a contract list and shows the frame
+  --seconds N      stop after N seconds (default: 20 without a display, Ctrl-C with one)
+  --instruments N  size of hostsim's built-in market (default 1200)
+  --every N        seconds between screenshots without a display (default 4)
+  --no-build       use what is built already (QUILLON_LINUX_BUILD and QUILLON_WIN32_BUILD
+                   name other build folders than build/linux and build/win32)
+EOF
+}
+
+mode=popup seconds="" instruments=1200 every=4 build=1
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --docked) mode=docked ;;
+    --seconds) seconds="${2:-}"; shift ;;
+    --instruments) instruments="${2:-}"; shift ;;
+    --every) every="${2:-}"; shift ;;
+    --no-build) build=0 ;;
+    -h|--help) usage; exit 0 ;;
+    *) echo "demo: unknown option $1" >&2; usage >&2; exit 2 ;;
+  esac
+  shift
+done
+for number in "$instruments" "$every" ${seconds:+"$seconds"}; do
+  [[ "$number" =~ ^[1-9][0-9]*$ ]] || { echo "demo: '$number' is not a positive whole number" >&2; exit 2; }
 done
 
-if [ -x build/linux/hostsim/hostsim ] && [ -f build/win32/bin/Quillon.exe ]; then
-  exec bash scripts/demo-run.sh "$@"
+say() { echo "demo: $*"; }
+
+if [ $build -eq 1 ]; then
+  bash scripts/setup.sh || exit 1
+  mkdir -p build
+  for preset in win32 linux; do
+    say "building $preset (log: build/demo-build-$preset.log)"
+    { cmake --preset "$preset" && cmake --build --preset "$preset"; } >"build/demo-build-$preset.log" 2>&1 ||
+      { tail -n 40 "build/demo-build-$preset.log"; say "build $preset failed"; exit 1; }
+  done
 fi
-echo "demo: the board program is not built yet in this tree; the smoke window test shows the"
-echo "      Win32 and Chinese-font ground under Wine:"
-bash scripts/wine-run.sh build/win32/tests/win32/smoke/win32_smoke_tests.exe
+
+hostsim_program="${QUILLON_LINUX_BUILD:-build/linux}/hostsim/hostsim"
+bin="${QUILLON_WIN32_BUILD:-build/win32}/bin"
+for file in "$hostsim_program" "$bin/Quillon.exe" "$bin/TesselAPI.dll" "$bin/quillon_e2e_probe.exe"; do
+  [ -e "$file" ] || { say "$file is missing after the build"; exit 1; }
+done
+
+out="$root/out/demo"
+app="$out/app"
+shots="$out/screenshots"
+mkdir -p "$out"
+rm -rf "$app" "$shots"
+mkdir -p "$app" "$shots"
+cp "$bin/Quillon.exe" "$bin/TesselAPI.dll" "$app/"
+if [ "$mode" = docked ]; then
+  printf '[Startup]\r\nRunMode=0\r\n' >"$app/Quillon.INI"
+else
+  printf '[Startup]\r\nRunMode=2\r\n' >"$app/Quillon.INI"
+fi
+
+headless=0
+if [ -z "${DISPLAY:-}" ]; then
+  headless=1
+  : "${seconds:=20}"
+  # A prefix of its own with a virtual desktop, which draws the window frames Xvfb lacks.
+  export QUILLON_WINE_DIR="$out/wine-desktop" QUILLON_WINE_DESKTOP=1600x1000
+else
+  export QUILLON_WINE_DIR="$out/wine"
+fi
+
+hostsim_pid="" quillon_pid="" session_started=0 interrupted=0
+fifo="$out/hostsim.commands"
+hostsim_log="$out/hostsim.log"
+
+host_command() { echo "$1" >&3 2>/dev/null || true; }
+
+quillon_running() { [ -n "$quillon_pid" ] && kill -0 "$quillon_pid" 2>/dev/null; }
+
+# Waits up to $2 seconds for Quillon to end; its exit status is in $quillon_status.
+quillon_status=""
+wait_for_quillon() {
+  local limit=$(( $1 * 10 ))
+  for _ in $(seq 1 "$limit"); do
+    if ! quillon_running; then
+      wait "$quillon_pid" 2>/dev/null; quillon_status=$?
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+cleanup() {
+  trap - EXIT INT TERM
+  if quillon_running; then
+    say "sending the host's closing message (0x1006)"
+    host_command close
+    if wait_for_quillon 30; then
+      say "Quillon.exe exited with status $quillon_status"
+    else
+      say "Quillon.exe did not exit within 30 s of the closing message; stopping it"
+      kill -- "-$quillon_pid" 2>/dev/null || kill "$quillon_pid" 2>/dev/null
+    fi
+  fi
+  if [ -n "$hostsim_pid" ] && kill -0 "$hostsim_pid" 2>/dev/null; then
+    host_command quit
+    for _ in $(seq 1 30); do kill -0 "$hostsim_pid" 2>/dev/null || break; sleep 0.1; done
+    kill "$hostsim_pid" 2>/dev/null
+  fi
+  exec 3>&- 2>/dev/null
+  rm -f "$fifo"
+  if [ $session_started -eq 1 ]; then bash scripts/wine-session.sh stop >/dev/null 2>&1; fi
+  [ -f "$app/grid.xml" ] && say "column set saved in ${app#"$root"/}/grid.xml"
+  if [ $headless -eq 1 ]; then
+    say "screenshots: ${shots#"$root"/} ($(find "$shots" -name '*.png' | wc -l) pictures)"
+  fi
+  say "hostsim's log of every frame: ${hostsim_log#"$root"/}"
+}
+trap cleanup EXIT
+trap 'interrupted=1' INT TERM
+
+fail() { say "$*"; exit 1; }
+
+# Waits up to $2 seconds for a line of hostsim's log holding $1; fails saying what is missing.
+wait_for_log() {
+  local limit=$(( $2 * 10 ))
+  for _ in $(seq 1 "$limit"); do
+    grep -q -F -- "$1" "$hostsim_log" 2>/dev/null && return 0
+    quillon_running || [ -z "$quillon_pid" ] || fail "Quillon.exe ended while waiting for: $3"
+    [ $interrupted -eq 1 ] && exit 1
+    sleep 0.1
+  done
+  fail "no $3 within $2 s (see ${hostsim_log#"$root"/})"
+}
+
+probe() { bash scripts/wine-run.sh "$bin/quillon_e2e_probe.exe" "$@"; }
+# The probe's pattern for a title: hexadecimal UTF-8, whatever Wine's locale.
+pattern() { printf 'x:%s' "$(printf '%s' "$1" | od -An -tx1 | tr -d ' \n')"; }
+
+say "starting the Wine session (the first run makes a Wine prefix: about half a minute)"
+bash scripts/wine-session.sh start || fail "the Wine session did not start"
+session_started=1
+# shellcheck disable=SC1091
+source "$QUILLON_WINE_DIR/session"; export DISPLAY
+
+rm -f "$fifo"; mkfifo "$fifo" || fail "cannot make $fifo"
+# Read-write, so neither side blocks on opening and hostsim never sees the end of its input.
+# hostsim and Quillon run in sessions of their own: Ctrl-C reaches only this script, which
+# then closes them in order.
+exec 3<>"$fifo"
+setsid "$hostsim_program" --listen 127.0.0.1:0 --instruments "$instruments" --log <"$fifo" >"$hostsim_log" 2>&1 &
+hostsim_pid=$!
+wait_for_log "hostsim listening on" 30 "listening line from hostsim"
+listening=$(head -n 1 "$hostsim_log")
+port=$(sed -E 's/^hostsim listening on [^:]+:([0-9]+) .*/\1/' <<<"$listening")
+total=$(sed -E 's/.*\(([0-9]+) instruments.*/\1/' <<<"$listening")
+say "$listening"
+
+say "starting Quillon.exe under Wine ($mode run mode), host 127.0.0.1:$port"
+# The host's window handle stands on the command line; hostsim has no window, so 0.
+TESSEL_HOST="127.0.0.1:$port" setsid bash scripts/wine-run.sh "$app/Quillon.exe" 0 >"$out/quillon.log" 2>&1 &
+quillon_pid=$!
+
+wait_for_log "log-in accepted" 60 "log-in from Quillon.exe"
+say "logged in; loading $total instruments"
+shown=0
+for _ in $(seq 1 1200); do
+  grep -q -F "plugin loaded all" "$hostsim_log" && break
+  quillon_running || fail "Quillon.exe ended during the load"
+  [ $interrupted -eq 1 ] && exit 1
+  loaded=$(grep -c "REQ_INSTRUMENT" "$hostsim_log")
+  tenth=$(( loaded * 10 / total ))
+  if [ "$tenth" -gt "$shown" ] && [ "$tenth" -lt 10 ]; then
+    shown=$tenth; say "  loaded $loaded/$total ($(( tenth * 10 ))%)"
+  fi
+  sleep 0.1
+done
+wait_for_log "plugin loaded all" 1 "complete load"
+say "$(grep -m1 -o 'plugin loaded all.*' "$hostsim_log")"
+
+# Codes from the exchange lists hostsim sent: the first CFFEX future and the first CZCE call.
+codes_of() { grep -m1 -E "EXCHANGE_CODES value=0 .*\] $1" "$hostsim_log" | sed -E 's/.*\[[0-9]+\] //'; }
+future=$(codes_of 'I[FHM][0-9]{4} ' | tr ' ' '\n' | grep -m1 -E '^I[FHM][0-9]{4}$')
+czce_call=$(codes_of '[A-Z]{2}[0-9]{3} ' | tr ' ' '\n' | grep -m1 -E '^[A-Z]{2}[0-9]{3}C[0-9]+$')
+
+screen_width=$(xdpyinfo 2>/dev/null | sed -nE 's/ *dimensions: *([0-9]+)x.*/\1/p')
+if [ "$mode" = popup ]; then
+  [ -n "$future" ] && [ -n "$czce_call" ] || fail "the market has no CFFEX future or CZCE call"
+  x=0 y=0
+  for code in "$future" "$czce_call"; do
+    underlying=$code
+    [ "$code" = "$czce_call" ] && underlying=$(sed -E 's/C[0-9]+$//' <<<"$code")
+    title="期权T型报价--$underlying"
+    say "invoking the board for $code (the host's 0x1007)"
+    host_command "invoke $code"
+    probe wait-window "$(pattern "$title")" 30000 >/dev/null || fail "no window titled $title within 30 s"
+    probe move "$(pattern "$title")" "$x" "$y" >/dev/null
+    say "board opened: $title"
+    # Side by side where the screen is wide enough, else one above the other.
+    if [ "${screen_width:-0}" -ge 1760 ]; then x=880; else y=470; fi
+  done
+else
+  wait_for_log "QUOTE_SUBSCRIBE" 30 "subscriptions of the contract list"
+  say "contract list: $future and its options; showing the frame (the link's show window)"
+  host_command "show 0 0 1280 720"
+  probe wait-window "$(pattern "期权T型报价")" 30000 >/dev/null || fail "the frame did not show within 30 s"
+  say "docked board shown"
+fi
+
+if [ -n "$seconds" ]; then
+  say "quotes update twice a second; stopping in $seconds s"
+else
+  say "quotes update twice a second; Ctrl-C ends the demo"
+fi
+start=$SECONDS next_shot=$SECONDS shot=0
+while [ $interrupted -eq 0 ]; do
+  quillon_running || fail "Quillon.exe ended by itself"
+  if [ $headless -eq 1 ] && [ $SECONDS -ge $next_shot ]; then
+    shot=$((shot + 1))
+    file=$(printf '%s/board-%02d.png' "$shots" "$shot")
+    if import -window root "$file" 2>/dev/null; then say "screenshot ${file#"$root"/}"; fi
+    next_shot=$((SECONDS + every))
+  fi
+  if [ -n "$seconds" ] && [ $((SECONDS - start)) -ge "$seconds" ]; then break; fi
+  sleep 0.5
+done
+grep -q "QUOTE_PUSH" "$hostsim_log" && say "$(grep -c 'QUOTE_PUSH' "$hostsim_log") quotes pushed to Quillon"
+exit 0
