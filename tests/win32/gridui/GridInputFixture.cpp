@@ -26,6 +26,10 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         GridInputFixture::Events().push_back(event);
         return answer;
     }
+    if (message == WM_NEXTDLGCTL) {
+        GridInputFixture::Events().push_back({WM_NEXTDLGCTL, 0, 0, 0, {}});
+        return 0;
+    }
     if (message == WM_COMMAND) {
         GridInputFixture::Events().push_back({WM_COMMAND, LOWORD(wParam), HIWORD(wParam), 0, {}});
         return 0;

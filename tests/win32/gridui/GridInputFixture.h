@@ -15,7 +15,7 @@ namespace quillon::grid::testing {
 
 // What the grid's parent received: WM_NOTIFY codes with their cell, and WM_COMMAND.
 struct ParentEvent {
-    UINT message;  // WM_NOTIFY or WM_COMMAND
+    UINT message;  // WM_NOTIFY, WM_COMMAND or WM_NEXTDLGCTL
     int code;      // notification code, or the command's control id
     int row;
     int column;

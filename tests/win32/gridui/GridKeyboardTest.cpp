@@ -101,6 +101,23 @@ TEST_F(GridKeyboardFixture, MovingDownPastTheBottomScrollsTheFocusIntoView) {
     EXPECT_GT(grid_->GetScrollPosition(SB_VERT), 0);
 }
 
+TEST_F(GridKeyboardFixture, TabCanMoveTheDialogFocusInstead) {
+    grid_->SetTabToNextControl(true);
+    StartAt({2, 2});
+    Key(VK_TAB);
+    Pump();
+    EXPECT_EQ(grid_->GetFocusCell(), (GridCellId{2, 2}));
+    EXPECT_EQ(CountEvents(WM_NEXTDLGCTL, 0), 1);
+    Key(VK_TAB, true);  // Shift+Tab still moves within the grid
+    Pump();
+    EXPECT_EQ(grid_->GetFocusCell(), (GridCellId{2, 1}));
+    EXPECT_EQ(CountEvents(WM_NEXTDLGCTL, 0), 1);
+    // The Tab character itself never starts editing.
+    SendMessageW(Grid(), WM_CHAR, VK_TAB, 1);
+    Pump();
+    EXPECT_EQ(Editor(), nullptr);
+}
+
 TEST_F(GridKeyboardFixture, WithoutAFocusCellKeysDoNothing) {
     StartAt({-1, -1});
     for (UINT key : {VK_DOWN, VK_NEXT, VK_END, VK_TAB, VK_DELETE}) Key(key);
