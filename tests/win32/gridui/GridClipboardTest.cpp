@@ -189,3 +189,28 @@ TEST_F(GridClipboardFixture, DropPastesAtTheCellUnderThePointer) {
 }
 
 }  // namespace quillon::grid::testing
+
+namespace quillon::grid::testing {
+
+TEST_F(GridClipboardFixture, DraggingSelectedCellsTellsTheParentAndLeavesTheGridIdle) {
+    grid_->SetDragAndDrop(true);
+    Click(CentreOf(1, 1));
+    Click(CentreOf(1, 2), MK_SHIFT);
+    Events().clear();
+    Press(CentreOf(1, 1));  // a selected cell that is not the focus cell
+    EXPECT_EQ(grid_->GetMouseMode(), GridMouseMode::DragPending);
+    Move(CentreOf(1, 1), MK_LBUTTON);  // not far enough to be a drag
+    EXPECT_EQ(CountEvents(WM_NOTIFY, GN_BEGINDRAG), 0);
+    // The button is not really held: Windows' drag loop drops at once where the pointer
+    // is, Wine's gives up (E_FAIL). Either way the loop returns and the grid is idle again.
+    Move(CentreOf(3, 1), MK_LBUTTON);
+    Pump();
+    const ParentEvent* began = LastEvent(WM_NOTIFY, GN_BEGINDRAG);
+    ASSERT_NE(began, nullptr);
+    EXPECT_EQ(began->row, 1);
+    EXPECT_EQ(grid_->GetMouseMode(), GridMouseMode::Nothing);
+    EXPECT_NE(GetCapture(), Grid());
+    EXPECT_FALSE(grid_->GetCellState(3, 1) & GridCellState::DropHighlighted);
+}
+
+}  // namespace quillon::grid::testing
