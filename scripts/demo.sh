@@ -137,6 +137,7 @@ wait_for_log() {
   local limit=$(( $2 * 10 ))
   for _ in $(seq 1 "$limit"); do
     grep -q -F -- "$1" "$hostsim_log" 2>/dev/null && return 0
+    kill -0 "$hostsim_pid" 2>/dev/null || { tail -n 5 "$hostsim_log"; fail "hostsim ended while waiting for: $3"; }
     quillon_running || [ -z "$quillon_pid" ] || fail "Quillon.exe ended while waiting for: $3"
     [ $interrupted -eq 1 ] && exit 1
     sleep 0.1
@@ -225,7 +226,10 @@ else
 fi
 start=$SECONDS next_shot=$SECONDS shot=0
 while [ $interrupted -eq 0 ]; do
-  quillon_running || fail "Quillon.exe ended by itself"
+  if ! quillon_running; then
+    wait "$quillon_pid" 2>/dev/null
+    fail "Quillon.exe ended by itself with status $? (its output: ${out#"$root"/}/quillon.log)"
+  fi
   if [ $headless -eq 1 ] && [ $SECONDS -ge $next_shot ]; then
     shot=$((shot + 1))
     file=$(printf '%s/board-%02d.png' "$shots" "$shot")
