@@ -212,10 +212,20 @@ void CGridCtrl::PasteClipboard() {
     {
         ClipboardSession clipboard(hwnd_);
         if (!clipboard) return;
-        // CF_TEXT first: its bytes are what was put there, where the system's conversion to
-        // CF_UNICODETEXT of a block without a terminating zero loses the last character.
-        const bool read = ReadGlobalText(static_cast<HGLOBAL>(GetClipboardData(CF_TEXT)), false, &text) ||
-                          ReadGlobalText(static_cast<HGLOBAL>(GetClipboardData(CF_UNICODETEXT)), true, &text);
+        // The text format the source itself put there comes first in the enumeration; the
+        // other one is the system's conversion, which loses characters (Chinese text outside
+        // code page 936 systems, the last byte of a block without its terminating zero).
+        bool wideFirst = false;
+        for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+            if (format == CF_TEXT || format == CF_UNICODETEXT) {
+                wideFirst = format == CF_UNICODETEXT;
+                break;
+            }
+        }
+        auto readText = [&](bool wide) {
+            return ReadGlobalText(static_cast<HGLOBAL>(GetClipboardData(wide ? CF_UNICODETEXT : CF_TEXT)), wide, &text);
+        };
+        const bool read = readText(wideFirst) || readText(!wideFirst);
         if (!read) return;
     }
     PasteText(focusCell_, text);

@@ -120,6 +120,21 @@ TEST_F(GridClipboardFixture, PasteReadsAForeignBlockWithoutItsZeroNoFurtherThanI
     EXPECT_EQ(TextOf(2, 3), "r2c3");
 }
 
+TEST_F(GridClipboardFixture, UnicodeTextFromAnotherProgramArrivesAsCodePage936) {
+    const std::wstring wide = L"期权\t认购";
+    ASSERT_TRUE(OpenClipboard(Grid()));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(block), wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(block);
+    if (SetClipboardData(CF_UNICODETEXT, block) == nullptr) GlobalFree(block);
+    CloseClipboard();
+    grid_->SetFocusCell(2, 2);
+    Key('V', false, true);
+    EXPECT_EQ(TextOf(2, 2), "期权");
+    EXPECT_EQ(TextOf(2, 3), "认购");
+}
+
 TEST_F(GridClipboardFixture, CutCopiesThenEmptiesOnlyTheCellsItMay) {
     Click(CentreOf(1, 1));
     Click(CentreOf(1, 3), MK_SHIFT);
