@@ -3,12 +3,12 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <tinyxml.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <tinyxml.h>
 
 extern char** environ;
 
@@ -20,9 +20,13 @@ fs::path Win32BinFolder() {
     return QUILLON_WIN32_BIN_DIR;
 }
 
-fs::path HostSimProgram() { return QUILLON_HOSTSIM_PROGRAM; }
+fs::path HostSimProgram() {
+    return QUILLON_HOSTSIM_PROGRAM;
+}
 
-fs::path SourceFolder() { return QUILLON_SOURCE_DIR; }
+fs::path SourceFolder() {
+    return QUILLON_SOURCE_DIR;
+}
 
 std::string MissingWin32Programs() {
     for (const char* name : {"Quillon.exe", "TesselAPI.dll", "quillon_e2e_probe.exe"}) {
@@ -33,7 +37,9 @@ std::string MissingWin32Programs() {
     return {};
 }
 
-std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+std::string Utf8(const char8_t* text) {
+    return reinterpret_cast<const char*>(text);
+}
 
 std::string ProbePattern(const std::string& utf8) {
     std::string pattern = "x:";
@@ -98,16 +104,26 @@ void Reaper::Tell(const std::string& line) {
     [[maybe_unused]] const ssize_t written = write(pipe_, text.data(), text.size());
 }
 
-void Reaper::WatchGroup(int pgid) { Tell("watch group " + std::to_string(pgid)); }
-void Reaper::ReleaseGroup(int pgid) { Tell("release group " + std::to_string(pgid)); }
-void Reaper::WatchWineSession(const fs::path& folder) { Tell("watch wine " + folder.string()); }
-void Reaper::ReleaseWineSession(const fs::path& folder) { Tell("release wine " + folder.string()); }
+void Reaper::WatchGroup(int pgid) {
+    Tell("watch group " + std::to_string(pgid));
+}
+void Reaper::ReleaseGroup(int pgid) {
+    Tell("release group " + std::to_string(pgid));
+}
+void Reaper::WatchWineSession(const fs::path& folder) {
+    Tell("watch wine " + folder.string());
+}
+void Reaper::ReleaseWineSession(const fs::path& folder) {
+    Tell("release wine " + folder.string());
+}
 
 // ---- WineSession
 
 WineSession::WineSession(fs::path folder) : folder_(std::move(folder)) {}
 
-WineSession::~WineSession() { Stop(); }
+WineSession::~WineSession() {
+    Stop();
+}
 
 std::map<std::string, std::string> WineSession::Environment() const {
     return {{"QUILLON_WINE_DIR", folder_.string()}};
@@ -157,7 +173,8 @@ std::string HostSim::Start(const std::vector<std::string>& options) {
     const std::string prefix = "hostsim listening on ";
     const auto first = process_.WaitForLineContaining(prefix, 30s);
     if (!first) return "hostsim did not say where it listens within 30 s:\n" + process_.Tail();
-    const std::size_t colon = first->rfind(':', first->find(" (") == std::string::npos ? first->size() : first->find(" ("));
+    const std::size_t colon =
+        first->rfind(':', first->find(" (") == std::string::npos ? first->size() : first->find(" ("));
     port_ = std::atoi(first->c_str() + colon + 1);
     if (port_ <= 0) return "hostsim's first line names no port: " + *first;
     return {};

@@ -92,10 +92,11 @@ protected:
 
 // Waits for a line of hostsim's log; on time-out says what did not arrive, with the ends of
 // both programs' output.
-#define ASSERT_LINE(host, part, timeout, what)                                                       \
-    ASSERT_TRUE((host).WaitForLine((part), (timeout)).has_value())                                   \
-        << "no " << (what) << " within " << (timeout).count() << " s\nhostsim:\n"                    \
-        << (host).Process().Tail() << "Quillon.exe under Wine:\n" << quillon.Process().Tail()
+#define ASSERT_LINE(host, part, timeout, what)                                    \
+    ASSERT_TRUE((host).WaitForLine((part), (timeout)).has_value())                \
+        << "no " << (what) << " within " << (timeout).count() << " s\nhostsim:\n" \
+        << (host).Process().Tail() << "Quillon.exe under Wine:\n"                 \
+        << quillon.Process().Tail()
 
 TEST_F(EndToEnd, PopupRunModeOpensLiveBoardsForAFutureAndAnOptionAndClosesInOrder) {
     HostSim host;
@@ -109,10 +110,12 @@ TEST_F(EndToEnd, PopupRunModeOpensLiveBoardsForAFutureAndAnOptionAndClosesInOrde
     const std::string futureTitle = Utf8(u8"期权T型报价--IF2612");
     const std::string optionTitle = Utf8(u8"期权T型报价--SR702");
     ASSERT_TRUE(host.Command("invoke IF2612"));
-    ASSERT_NE(WaitForWindowTitled(futureTitle), "") << "no popup board titled " << futureTitle << ":\n" << lastProbeOutput_;
+    ASSERT_NE(WaitForWindowTitled(futureTitle), "") << "no popup board titled " << futureTitle << ":\n"
+                                                    << lastProbeOutput_;
     // A CZCE call: its popup is its underlying future's.
     ASSERT_TRUE(host.Command("invoke SR702C5000"));
-    ASSERT_NE(WaitForWindowTitled(optionTitle), "") << "no popup board titled " << optionTitle << ":\n" << lastProbeOutput_;
+    ASSERT_NE(WaitForWindowTitled(optionTitle), "") << "no popup board titled " << optionTitle << ":\n"
+                                                    << lastProbeOutput_;
     const RunResult windows = Session().Probe({"windows"});
     EXPECT_NE(windows.output.find(" " + futureTitle + "\n"), std::string::npos) << windows.output;
 
@@ -124,15 +127,19 @@ TEST_F(EndToEnd, PopupRunModeOpensLiveBoardsForAFutureAndAnOptionAndClosesInOrde
     }
 
     // Side by side (one above the other on the X screen), both boards paint the pushed quotes.
-    ASSERT_EQ(Session().Probe({"move", ProbePattern(futureTitle), "0", "0", "move", ProbePattern(optionTitle), "0", "490"}).status, 0);
+    ASSERT_EQ(Session()
+                  .Probe({"move", ProbePattern(futureTitle), "0", "0", "move", ProbePattern(optionTitle), "0", "490"})
+                  .status,
+              0);
     EXPECT_TRUE(PixelsChange(futureTitle)) << "the IF2612 board never painted anything new";
     EXPECT_TRUE(PixelsChange(optionTitle)) << "the SR702 board never painted anything new";
 
     // Closing one board unsubscribes its chain and only its chain.
-    const RunResult closed = Session().Probe({"close", ProbePattern(futureTitle), "wait-gone",
-                                              ProbePattern(futureTitle), std::to_string(ProbeWaitMs)});
+    const RunResult closed = Session().Probe(
+        {"close", ProbePattern(futureTitle), "wait-gone", ProbePattern(futureTitle), std::to_string(ProbeWaitMs)});
     ASSERT_EQ(closed.status, 0) << closed.output;
-    ASSERT_LINE(host, "QUOTE_UNSUBSCRIBE value=0 id=0 len=64 [1] IO2612-P-", WindowTime, "unsubscription of the IF2612 chain");
+    ASSERT_LINE(host, "QUOTE_UNSUBSCRIBE value=0 id=0 len=64 [1] IO2612-P-", WindowTime,
+                "unsubscription of the IF2612 chain");
     std::this_thread::sleep_for(1s);
     EXPECT_EQ(host.CountFromPlugin("QUOTE_UNSUBSCRIBE", "IF2612"), 1u);
     EXPECT_EQ(host.CountFromPlugin("QUOTE_UNSUBSCRIBE", "IO2612-C-3400"), 1u);
@@ -163,7 +170,8 @@ TEST_F(EndToEnd, NormalRunModeShowsTheContractListOnTheDockedBoard) {
     ASSERT_NE(WaitForWindowTitled(frameTitle), "") << "the frame did not show:\n" << lastProbeOutput_;
 
     ASSERT_TRUE(host.Command("list SR702 SR702C5000 SR702P5000"));
-    ASSERT_LINE(host, "QUOTE_SUBSCRIBE value=0 id=0 len=64 [1] SR702P5000", WindowTime, "subscriptions of the pushed list");
+    ASSERT_LINE(host, "QUOTE_SUBSCRIBE value=0 id=0 len=64 [1] SR702P5000", WindowTime,
+                "subscriptions of the pushed list");
     EXPECT_GE(host.CountFromPlugin("QUOTE_UNSUBSCRIBE", "IF2612"), 1u) << "the earlier list was not let go";
     EXPECT_EQ(host.CountFromPlugin("QUOTE_SUBSCRIBE", "SR702C5000"), 1u);
     EXPECT_TRUE(PixelsChange(frameTitle)) << "the docked board never painted anything new";
@@ -188,7 +196,8 @@ TEST_F(EndToEnd, RefusedLogInShowsTheErrorBoxAndTheProgramExitsWhenItIsDismissed
 
     ASSERT_EQ(Session().Probe({"press", ProbePattern(caption), "1"}).status, 0);
     const std::optional<int> status = quillon.WaitForExit(ExitTime);
-    ASSERT_TRUE(status.has_value()) << "Quillon.exe did not exit after the box was dismissed\n" << quillon.Process().Tail();
+    ASSERT_TRUE(status.has_value()) << "Quillon.exe did not exit after the box was dismissed\n"
+                                    << quillon.Process().Tail();
     EXPECT_EQ(*status, 0);
 }
 
@@ -226,7 +235,8 @@ TEST_F(EndToEnd, ColumnSetEditedBetweenRunsIsTheOneTheNextRunStartsWithAndSaves)
             ASSERT_EQ(ColumnIdsOf(quillon.Folder() / "grid.xml"), defaults) << "the first run saved something else";
             std::ofstream(quillon.Folder() / "grid.xml", std::ios::trunc)
                 << "<root>\n  <NormalGrid>\n    <Column ID=\"0\" />\n    <Column ID=\"9\" />\n"
-                   "    <Column ID=\"3\" />\n    <Column ID=\"1\" />\n    <Column ID=\"12\" />\n  </NormalGrid>\n</root>\n";
+                   "    <Column ID=\"3\" />\n    <Column ID=\"1\" />\n    <Column ID=\"12\" />\n  "
+                   "</NormalGrid>\n</root>\n";
         }
         ASSERT_EQ(quillon.Start(Session(), host.Address()), "");
         ASSERT_LINE(host, "plugin hello: Quillon (mode 6)", StartTime, "hello from Quillon");

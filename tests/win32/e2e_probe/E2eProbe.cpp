@@ -16,10 +16,9 @@
 // hexadecimal (Wine's reading of non-ASCII arguments depends on the locale). Output is
 // UTF-8, one line per finding; a step that fails prints "probe: ..." and the probe exits 1
 // there.
-#include <windows.h>
-
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -31,11 +30,10 @@ namespace {
 
 std::string ToUtf8(const std::wstring& text) {
     if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
     return bytes;
 }
 
@@ -109,9 +107,8 @@ std::string Describe(HWND window) {
     GetWindowRect(window, &rect);
     char head[160];
     std::snprintf(head, sizeof head, "window %lu %lu %ld %ld %ld %ld ",
-                  static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(window)),
-                  static_cast<unsigned long>(pid), rect.left, rect.top, rect.right - rect.left,
-                  rect.bottom - rect.top);
+                  static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(window)), static_cast<unsigned long>(pid),
+                  rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
     return head + ToUtf8(WindowClass(window)) + " " + ToUtf8(WindowTitle(window));
 }
 
