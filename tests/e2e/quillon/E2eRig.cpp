@@ -126,7 +126,9 @@ WineSession::~WineSession() {
 }
 
 std::map<std::string, std::string> WineSession::Environment() const {
-    return {{"QUILLON_WINE_DIR", folder_.string()}};
+    // Always an X server of the session's own, even on a desktop: the pixel checks read the
+    // screen, where other programs' windows must not lie over ours.
+    return {{"QUILLON_WINE_DIR", folder_.string()}, {"DISPLAY", ""}};
 }
 
 std::string WineSession::Start() {
