@@ -299,10 +299,10 @@ void CDlgOptionTTable::OnSize(int width, int height) {
 
     RECT top = GridRectInParent(*underlyingGrid_);
     ResizeQuoteGrid(*underlyingGrid_, width - top.left, top.bottom - top.top);
-    // The top grid is centred against the board's width as it still is before the board
-    // follows the new size.
-    RECT boardBefore = boardGrid_->GetWindowRect();
-    CentreHorizontally(*underlyingGrid_, boardBefore.right - boardBefore.left);
+    // Each grid is centred in its own new width. Centring the top grid by the T board's
+    // width from before the resize left it off centre after every change of width.
+    RECT topAfter = underlyingGrid_->GetWindowRect();
+    CentreHorizontally(*underlyingGrid_, topAfter.right - topAfter.left);
 
     RECT board = GridRectInParent(*boardGrid_);
     ResizeQuoteGrid(*boardGrid_, width - board.left, height - board.top);

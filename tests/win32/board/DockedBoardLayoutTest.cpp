@@ -268,7 +268,6 @@ TEST_F(DockedBoardLayout, ResizingKeepsTheTopGridsHeightAndCentresBothGrids) {
         int height;
     };
     for (Size size : {Size{500, 400}, Size{450, 380}, Size{760, 520}, Size{300, 200}}) {
-        const RECT boardBefore = RectInBoard(Board());
         MoveWindow(board_->GetSafeHwnd(), 0, 0, size.width, size.height, TRUE);
         RECT client;
         GetClientRect(board_->GetSafeHwnd(), &client);
@@ -283,12 +282,10 @@ TEST_F(DockedBoardLayout, ResizingKeepsTheTopGridsHeightAndCentresBothGrids) {
         EXPECT_EQ(board.right, client.right) << size.width;
         EXPECT_EQ(board.bottom, client.bottom) << size.width;
 
-        // The board is centred on its own width; the top grid on the board's width as it
-        // was before the board followed the new size.
+        // Each grid is centred on its own new width.
         EXPECT_EQ(Board().GetScrollPosition(SB_HORZ), ExpectedCentre(Board().GetSafeHwnd(), board.right - board.left))
             << size.width;
-        EXPECT_EQ(Top().GetScrollPosition(SB_HORZ),
-                  ExpectedCentre(Top().GetSafeHwnd(), boardBefore.right - boardBefore.left))
+        EXPECT_EQ(Top().GetScrollPosition(SB_HORZ), ExpectedCentre(Top().GetSafeHwnd(), top.right - top.left))
             << size.width;
     }
 
