@@ -1,0 +1,127 @@
+// Every arrival record the host callback makes is freed on every path: dispatched, refused
+// by a failing post, dropped by the flood guard, or still queued when the frame goes. The
+// program's own count of records not yet freed (ArrivalBacklog) is the measure; the host's
+// calls come from a thread of their own, as the library's do.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "AppFixture.h"
+#include "FailingPost.h"
+#include "app/StartupSettings.h"
+#include "framework/ApplicationMessages.h"
+#include "host/HostCallback.h"
+#include "host/HostMessages.h"
+
+namespace quillon::test {
+namespace {
+
+using namespace quillon::host;
+
+const char* const DockedIni = "[Startup]\r\nRunMode=0\r\n";
+
+struct HostCall {
+    int type;
+    int value;
+    std::vector<unsigned char> payload;
+};
+
+// From another thread, as the host library calls; returns once every call has returned.
+void CallFromHostThread(const std::vector<HostCall>& calls, int repeat) {
+    std::thread host([&] {
+        for (int round = 0; round < repeat; ++round) {
+            for (const HostCall& call : calls) {
+                HostCallback(call.type, call.value, call.payload.empty() ? nullptr : call.payload.data(),
+                             static_cast<int>(call.payload.size()), 0);
+            }
+        }
+    });
+    host.join();
+}
+
+class ArrivalRecords : public AppFixture {
+protected:
+    void StartLoadedWithList() {
+        Start(DockedIni);
+        LoadMarket(SampleMarket());
+        Deliver(HOSTMSG_CONTRACT_LIST, Slots({"IF2301", "IO2301-C-3900", "IO2301-P-3900"}, 32));
+        ASSERT_EQ(ArrivalBacklog(), 0) << "records left over from the load";
+    }
+
+    // Every kind of record: quotes of both types (full, short, empty), lists, texts, the
+    // link range, the type nobody handles, failures.
+    static std::vector<HostCall> MixedCalls() {
+        return {{HOSTMSG_QUOTE_PUSH, 0, QuoteBytes("IF2301")},
+                {HOSTMSG_QUOTE_REPLY, 0, QuoteBytes("IO2301-C-3900")},
+                {HOSTMSG_QUOTE_PUSH, 0, QuoteBytes("IO2301-P-3900", 100)},
+                {HOSTMSG_QUOTE_PUSH, 0, {}},
+                {HOSTMSG_HOST_TEXT, 0, {'h', 'o', 's', 't'}},
+                {HOSTMSG_CONTRACT_LIST, 0, Slots({"IF2301", "IO2301-C-3900", "IO2301-P-3900"}, 32)},
+                {HOSTMSG_CONTRACT_LIST_PUSH, -1, Slots({"SR301"}, 64)},
+                {HOSTMSG_UNNAMED_7008, 0, std::vector<unsigned char>(10, 0xFF)},
+                {0x1234, 5, {}},
+                {HOSTMSG_INSTRUMENT, 0, std::vector<unsigned char>(401, 1)}};
+    }
+};
+
+TEST_F(ArrivalRecords, PostsThatFailFreeEveryRecordAndTheRestAreFreedAfterDispatch) {
+    StartLoadedWithList();
+    const auto calls = MixedCalls();
+    constexpr int Rounds = 300;
+    for (int failEvery : {1, 2, 7}) {
+        SCOPED_TRACE("every " + std::to_string(failEvery) + " post fails");
+        long attempts = 0, failures = 0;
+        {
+            FailingPost failing(framework::ApiMsgArriveMessage(), failEvery);
+            ASSERT_TRUE(failing.Installed()) << "PostMessageW is not imported by this executable";
+            CallFromHostThread(calls, Rounds);
+            attempts = failing.Attempts();
+            failures = failing.Failures();
+        }
+        EXPECT_EQ(attempts, static_cast<long>(calls.size()) * Rounds) << "some calls never reached the post";
+        EXPECT_GT(failures, 0);
+        // What failed was freed at once; what was posted waits in the queue.
+        EXPECT_EQ(ArrivalBacklog(), attempts - failures);
+        Pump();
+        EXPECT_EQ(ArrivalBacklog(), 0) << "records not freed after dispatch";
+    }
+    // The board still takes quotes and the program still answers after all of it.
+    const std::size_t before = Sent().size();
+    Deliver(HOSTMSG_CONTRACT_LIST, Slots({"SR301"}, 32));
+    EXPECT_GT(Sent().size(), before) << "the contract list after the failures was not acted on";
+    EXPECT_EQ(ArrivalBacklog(), 0);
+}
+
+TEST_F(ArrivalRecords, QuoteFloodWhileTheInterfaceIsBusyStaysBoundedAndKeepsOtherMessages) {
+    StartLoadedWithList();
+    // The user-interface thread handles nothing while the host floods.
+    CallFromHostThread({{HOSTMSG_QUOTE_PUSH, 0, QuoteBytes("IF2301")}, {HOSTMSG_QUOTE_REPLY, 0, QuoteBytes("IO2301-C-3900")}},
+                       15000);
+    const std::vector<unsigned char> text = {'a', 'f', 't', 'e', 'r'};
+    CallFromHostThread({{HOSTMSG_HOST_TEXT, 0, text}, {HOSTMSG_CONTRACT_LIST, 0, Slots({"SR301"}, 32)}}, 1);
+    EXPECT_EQ(ArrivalBacklog(), MaxQuoteBacklog + 2) << "the flood was not held at the quote limit, or a message after it was lost";
+
+    const std::size_t before = Sent().size();
+    Pump();
+    EXPECT_EQ(ArrivalBacklog(), 0);
+    EXPECT_EQ(app::HostText(), "after");
+    const bool subscribed = std::any_of(Sent().begin() + static_cast<long>(before), Sent().end(), [](const SentRequest& r) {
+        return r.type == HOSTMSG_QUOTE_SUBSCRIBE && r.Text() == "SR301";
+    });
+    EXPECT_TRUE(subscribed) << "the contract list that came after the flood was not shown";
+}
+
+TEST_F(ArrivalRecords, RecordsStillQueuedWhenTheFrameGoesAreFreed) {
+    StartLoadedWithList();
+    CallFromHostThread({{HOSTMSG_QUOTE_PUSH, 0, QuoteBytes("IF2301")}, {HOSTMSG_HOST_TEXT, 0, {'x'}}}, 500);
+    EXPECT_EQ(ArrivalBacklog(), 1000);
+    EXPECT_EQ(Finish(), 0);
+    EXPECT_EQ(ArrivalBacklog(), 0) << "records queued at the frame's end were not freed";
+    // A host still calling after the frame is gone: nothing is kept.
+    CallFromHostThread({{HOSTMSG_QUOTE_PUSH, 0, QuoteBytes("IF2301")}, {HOSTMSG_HOST_CLOSING, 0, {}}}, 100);
+    EXPECT_EQ(ArrivalBacklog(), 0);
+}
+
+}  // namespace
+}  // namespace quillon::test
