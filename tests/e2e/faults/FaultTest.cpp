@@ -150,6 +150,26 @@ std::string LoseLinkWithTestHost(const std::string& name, bool midLoad) {
     return CheckOrderlyEnd(quillon.Process(), quillon.Folder(), UserColumns);
 }
 
+// Popup run mode: a selection reply of the wrong shape while one is pending raises the
+// system-modal warning box; the link goes while the box waits for the user.
+std::string LoseLinkWhileAMessageBoxIsOpen() {
+    LinkTestHost host;
+    if (!host.Listening()) return "the test host does not listen";
+    QuillonRun quillon("faults-lost-box", std::nullopt);
+    std::ofstream(quillon.Folder() / "grid.xml") << UserGridXml;
+    if (auto error = quillon.Start(*sharedSession, host.Address()); !error.empty()) return error;
+    if (AcceptHello(host).empty()) return "no hello from Quillon within 90 s\n" + quillon.Process().Tail();
+    host.Send(host::HOSTMSG_INVOKE, 0, 0);
+    const unsigned char shortSlot[3] = {'I', 'F', 0};
+    host.Send(host::HOSTMSG_SELECTED, 0, 1, shortSlot, sizeof shortSlot);
+    const RunResult box = sharedSession->Probe({"box", ProbePattern(Utf8(u8"错误提示")), "60000"});
+    if (box.status != 0 || box.output.find(Utf8(u8"未正确选择合约")) == std::string::npos) {
+        return "no warning box for the wrong selection reply:\n" + box.output;
+    }
+    host.DropLink();
+    return CheckOrderlyEnd(quillon.Process(), quillon.Folder(), UserColumns);
+}
+
 std::string LoseLinkWhileQuotesFlow() {
     HostSim host;
     if (auto error = host.Start({"--instruments", "70", "--rate", "20"}); !error.empty()) return error;
@@ -170,6 +190,7 @@ TEST_F(Faults, HostLinkLostAtEachStageEndsTheProgramInOrderWithTheUserColumnsKep
         {"before the log-in", [] { return LoseLinkWithTestHost("faults-lost-before-login", false); }},
         {"mid-load", [] { return LoseLinkWithTestHost("faults-lost-mid-load", true); }},
         {"while quotes flow", [] { return LoseLinkWhileQuotesFlow(); }},
+        {"while a message box is open", [] { return LoseLinkWhileAMessageBoxIsOpen(); }},
     });
 }
 
