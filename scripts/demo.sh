@@ -123,7 +123,7 @@ cleanup() {
     for _ in $(seq 1 30); do kill -0 "$hostsim_pid" 2>/dev/null || break; sleep 0.1; done
     kill "$hostsim_pid" 2>/dev/null
   fi
-  exec 3>&- 2>/dev/null
+  exec 3>&-
   rm -f "$fifo"
   if [ $session_started -eq 1 ]; then bash scripts/wine-session.sh stop >/dev/null 2>&1; fi
   [ -f "$app/grid.xml" ] && say "column set saved in ${app#"$root"/}/grid.xml"
