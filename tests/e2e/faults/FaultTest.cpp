@@ -495,7 +495,9 @@ TEST_F(Faults, PopupOpenCloseCyclesUnderQuotesBringWindowsAndMemoryBack) {
     EXPECT_EQ(CheckOrderlyEnd(quillon.Process(), quillon.Folder(), DefaultColumns), "") << "after the popups";
 
     ASSERT_GT(windowsWarm, 0) << "windows of process " << windowsPid << " could not be counted";
-    EXPECT_EQ(windowsEnd, windowsWarm) << "windows after " << Warm << " cycles and after " << Cycles;
+    // Two windows of slack for a passing one (a title tip); a board's windows left behind
+    // per cycle would be dozens.
+    EXPECT_LE(windowsEnd, windowsWarm + 2) << "windows after " << Warm << " cycles and after " << Cycles;
     EXPECT_LT(kibEnd, kibWarm + 16 * 1024) << "resident set grew with the cycles: " << trace.Text();
     std::printf("popups: windows %ld after %d cycles, %ld after %d; resident set after each cycle: %s\n", windowsWarm,
                 Warm, windowsEnd, Cycles, trace.Text().c_str());
