@@ -372,6 +372,53 @@ TEST_F(Faults, NonsenseSettingsAndWildCommandLinesStillStartAndEndInOrder) {
     });
 }
 
+// ---- a program folder that cannot be written to
+
+// Makes a folder immutable for its lifetime (chattr +i), which stops even root, whom the
+// tests run as, from creating a file in it; lifted on every path out.
+class ImmutableFolder {
+public:
+    static fs::path Chattr() { return fs::exists("/usr/bin/chattr") ? "/usr/bin/chattr" : "/bin/chattr"; }
+    explicit ImmutableFolder(fs::path folder) : folder_(std::move(folder)) {
+        set_ = RunToEnd({Chattr().string(), "+i", folder_.string()}, {}, 30s).status == 0;
+        if (set_) {
+            std::ofstream probe(folder_ / "probe");
+            set_ = !probe.is_open();
+            if (!set_) fs::remove(folder_ / "probe");
+        }
+    }
+    ~ImmutableFolder() { Lift(folder_); }
+    ImmutableFolder(const ImmutableFolder&) = delete;
+    ImmutableFolder& operator=(const ImmutableFolder&) = delete;
+    bool Set() const { return set_; }
+    static void Lift(const fs::path& folder) {
+        if (fs::exists(folder)) RunToEnd({Chattr().string(), "-i", folder.string()}, {}, 30s);
+    }
+
+private:
+    fs::path folder_;
+    bool set_ = false;
+};
+
+TEST_F(Faults, ProgramFolderThatCannotBeWrittenToKeepsTheUserColumnsWhole) {
+    // A run killed in the middle may have left its folder immutable.
+    ImmutableFolder::Lift(fs::path(QUILLON_BINARY_DIR) / "e2e-runs" / "faults-readonly");
+    HostSim host;
+    ASSERT_EQ(host.Start({"--instruments", "70"}), "");
+    QuillonRun quillon("faults-readonly", 0);
+    std::ofstream(quillon.Folder() / "grid.xml") << UserGridXml;
+    ImmutableFolder readOnly(quillon.Folder());
+    if (!readOnly.Set()) GTEST_SKIP() << "this file system or user cannot make a folder immutable (chattr +i)";
+    ASSERT_EQ(quillon.Start(*sharedSession, host.Address()), "");
+    ASSERT_TRUE(host.WaitForLine("plugin loaded all", LoadTime)) << "the load did not complete\n" << host.Process().Tail();
+    ASSERT_TRUE(host.Command("close"));
+    // The save fails; the user's file stays whole and no temporary file is left.
+    EXPECT_EQ(CheckOrderlyEnd(quillon.Process(), quillon.Folder(), UserColumns), "");
+    std::ifstream saved(quillon.Folder() / "grid.xml", std::ios::binary);
+    const std::string contents((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(contents, UserGridXml);
+}
+
 // ---- flood and leaks
 
 // Samples the program's resident set (its working set as Linux sees it: Wine 8 reports no
