@@ -1,7 +1,8 @@
 #include "app/BenchTrace.h"
 
-#include <psapi.h>
 #include <windows.h>
+// after windows.h, whose types it uses
+#include <psapi.h>
 
 #include <algorithm>
 #include <cinttypes>

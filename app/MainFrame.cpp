@@ -65,6 +65,28 @@ bool IsQuoteMessage(int msgType) {
     return msgType == HOSTMSG_QUOTE_PUSH || msgType == HOSTMSG_QUOTE_REPLY;
 }
 
+// The log-in result (its failure box) and the selection reply (its warnings) may show a
+// system-modal box from inside their dispatch.
+bool MayOpenModalBox(int msgType) {
+    return msgType == HOSTMSG_LOGIN_RESULT || msgType == HOSTMSG_SELECTED;
+}
+
+// DataMutex held from construction until Release or the end of the scope.
+class TurnDataLock {
+public:
+    TurnDataLock() { model::LockData(); }
+    ~TurnDataLock() { Release(); }
+    TurnDataLock(const TurnDataLock&) = delete;
+    TurnDataLock& operator=(const TurnDataLock&) = delete;
+    void Release() {
+        if (held_) model::UnlockData();
+        held_ = false;
+    }
+
+private:
+    bool held_ = true;
+};
+
 // Paints what the quotes of the last turns invalidated, in every window of this thread,
 // when a flood would otherwise hold WM_PAINT back.
 BOOL CALLBACK PaintPendingUpdates(HWND window, LPARAM) {
@@ -239,12 +261,15 @@ void CMainFrame::OnArrivalWake() {
     const auto turnEnd = std::chrono::steady_clock::now() + ArrivalTurnBudget;
     {
         board::RepaintBatch repaints;
+        // One holding of DataMutex for the turn: every look-up inside it re-enters for free.
+        TurnDataLock dataLock;
         while (ArrivalRecordPtr record = arrivals.TakeOne()) {
-            if (!IsQuoteMessage(record->msgType)) {
-                // This message may open a modal box, whose own loop must go on taking the
-                // arrivals behind it (the host's closing message among them): hand the
-                // wake-up back first, and let a fresh one carry the rest of the queue.
+            if (MayOpenModalBox(record->msgType)) {
+                // A box runs its own message loop, whose turns must go on taking the
+                // arrivals behind this one (the host's closing message among them): hand
+                // the wake-up back first, and let a fresh one carry the rest of the queue.
                 repaints.Flush();
+                dataLock.Release();
                 if (arrivals.ReleaseWake() && !PostArrivalWake(GetSafeHwnd())) arrivals.CancelWake();
                 OnArrival(record.release());
                 bench_trace::MaybeWriteStats(arrivals.Snapshot());
@@ -253,6 +278,7 @@ void CMainFrame::OnArrivalWake() {
             OnArrival(record.release());
             if (std::chrono::steady_clock::now() >= turnEnd) break;
         }
+        dataLock.Release();
         // A turn inside a modal box's loop runs within the turn that opened the box, whose
         // batch would hold these repaints until the box closes.
         repaints.Flush();

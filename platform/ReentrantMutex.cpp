@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <atomic>
 #else
 #include <mutex>
 #endif
@@ -12,8 +14,16 @@ namespace quillon::platform {
 
 #ifdef _WIN32
 
+// The Win32 mutex is taken once per holding; taking it again from the holding thread only
+// counts. Under Wine every wait on or release of a mutex is a trip to the window server
+// (tens of microseconds), and the user-interface thread takes this one again and again
+// within one holding while it works through a batch of quotes.
 struct ReentrantMutex::Impl {
     HANDLE handle = nullptr;
+    // The holding thread's id, 0 when free. Only the holder writes its own id, so a thread
+    // reading its own id here holds the mutex.
+    std::atomic<DWORD> owner{0};
+    unsigned depth = 0;  // the holder's count of Locks not yet Unlocked
 };
 
 ReentrantMutex::ReentrantMutex() : impl_(std::make_unique<Impl>()) {
@@ -21,11 +31,29 @@ ReentrantMutex::ReentrantMutex() : impl_(std::make_unique<Impl>()) {
     if (impl_->handle == nullptr) throw std::runtime_error("CreateMutexA failed");
 }
 
-ReentrantMutex::~ReentrantMutex() { CloseHandle(impl_->handle); }
+ReentrantMutex::~ReentrantMutex() {
+    CloseHandle(impl_->handle);
+}
 
-void ReentrantMutex::Lock() { WaitForSingleObject(impl_->handle, INFINITE); }
+void ReentrantMutex::Lock() {
+    const DWORD self = GetCurrentThreadId();
+    if (impl_->owner.load(std::memory_order_relaxed) == self) {
+        ++impl_->depth;
+        return;
+    }
+    WaitForSingleObject(impl_->handle, INFINITE);
+    impl_->owner.store(self, std::memory_order_relaxed);
+    impl_->depth = 1;
+}
 
-void ReentrantMutex::Unlock() { ReleaseMutex(impl_->handle); }
+void ReentrantMutex::Unlock() {
+    // An Unlock from a thread that does not hold the mutex changes nothing, as
+    // ReleaseMutex would refuse it.
+    if (impl_->owner.load(std::memory_order_relaxed) != GetCurrentThreadId() || impl_->depth == 0) return;
+    if (--impl_->depth != 0) return;
+    impl_->owner.store(0, std::memory_order_relaxed);
+    ReleaseMutex(impl_->handle);
+}
 
 #else
 
@@ -37,9 +65,13 @@ ReentrantMutex::ReentrantMutex() : impl_(std::make_unique<Impl>()) {}
 
 ReentrantMutex::~ReentrantMutex() = default;
 
-void ReentrantMutex::Lock() { impl_->mutex.lock(); }
+void ReentrantMutex::Lock() {
+    impl_->mutex.lock();
+}
 
-void ReentrantMutex::Unlock() { impl_->mutex.unlock(); }
+void ReentrantMutex::Unlock() {
+    impl_->mutex.unlock();
+}
 
 #endif
 
