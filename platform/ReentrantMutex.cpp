@@ -7,7 +7,9 @@
 
 #include <atomic>
 #else
+#include <atomic>
 #include <mutex>
+#include <thread>
 #endif
 
 namespace quillon::platform {
@@ -57,8 +59,12 @@ void ReentrantMutex::Unlock() {
 
 #else
 
+// The same holding rules as on Windows, so a stray Unlock is refused here too rather than
+// being undefined.
 struct ReentrantMutex::Impl {
-    std::recursive_mutex mutex;
+    std::mutex mutex;
+    std::atomic<std::thread::id> owner{};
+    unsigned depth = 0;
 };
 
 ReentrantMutex::ReentrantMutex() : impl_(std::make_unique<Impl>()) {}
@@ -66,10 +72,20 @@ ReentrantMutex::ReentrantMutex() : impl_(std::make_unique<Impl>()) {}
 ReentrantMutex::~ReentrantMutex() = default;
 
 void ReentrantMutex::Lock() {
+    const std::thread::id self = std::this_thread::get_id();
+    if (impl_->owner.load(std::memory_order_relaxed) == self) {
+        ++impl_->depth;
+        return;
+    }
     impl_->mutex.lock();
+    impl_->owner.store(self, std::memory_order_relaxed);
+    impl_->depth = 1;
 }
 
 void ReentrantMutex::Unlock() {
+    if (impl_->owner.load(std::memory_order_relaxed) != std::this_thread::get_id() || impl_->depth == 0) return;
+    if (--impl_->depth != 0) return;
+    impl_->owner.store(std::thread::id(), std::memory_order_relaxed);
     impl_->mutex.unlock();
 }
 
