@@ -1,5 +1,6 @@
 #include "app/MainFrame.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <mutex>
@@ -286,13 +287,16 @@ void CMainFrame::OnArrivalWake() {
     bench_trace::MaybeWriteStats(arrivals.Snapshot());
     if (!arrivals.FinishTurn()) return;
 
-    // More is waiting: a flood. Paint at the display's pace, let the user's input in,
-    // then come back for the next turn. Posted messages come before input and paint, so
-    // while input waits the next turn goes behind it on a timer.
+    // More is waiting: a flood. Paint at the display's pace, or slower when painting is
+    // slow enough to take more than a third of the time, let the user's input in, then
+    // come back for the next turn. Posted messages come before input and paint, so while
+    // input waits the next turn goes behind it on a timer.
     const auto now = std::chrono::steady_clock::now();
-    if (now - lastFloodPaint_ >= FloodPaintInterval) {
-        lastFloodPaint_ = now;
+    if (now - lastFloodPaint_ >= floodPaintInterval_) {
         EnumThreadWindows(GetCurrentThreadId(), &PaintPendingUpdates, 0);
+        lastFloodPaint_ = std::chrono::steady_clock::now();
+        floodPaintInterval_ =
+            std::max<std::chrono::steady_clock::duration>(FloodPaintInterval, 2 * (lastFloodPaint_ - now));
     }
     if (HIWORD(GetQueueStatus(QS_INPUT)) != 0 || !PostArrivalWake(GetSafeHwnd())) {
         if (SetTimer(GetSafeHwnd(), ArrivalTimerId, 1, nullptr) == 0) arrivals.CancelWake();

@@ -91,6 +91,7 @@ private:
 
     board::CDlgOptionTTable board_;
     std::chrono::steady_clock::time_point lastFloodPaint_{};
+    std::chrono::steady_clock::duration floodPaintInterval_ = FloodPaintInterval;
     // Set by the host's closing message: from then on arrivals, popup-close and
     // column-change messages are ignored and no popup is opened.
     bool closing_ = false;
