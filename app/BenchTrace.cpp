@@ -30,6 +30,9 @@ struct Trace {
     std::uint64_t dispatched = 0;
     std::uint64_t quotes = 0;
     std::uint64_t paints = 0;
+    std::int64_t turnStartUs = 0;
+    std::int64_t turnUs = 0;  // time spent in turns so far
+    int turnDepth = 0;
     std::int64_t lastStatsUs = 0;
     std::vector<std::uint32_t> writeLatencies;
     std::vector<std::uint32_t> paintLatencies;
@@ -134,6 +137,18 @@ void OnHostMessageDispatched(bool isQuote) {
     if (isQuote) ++trace.quotes;
 }
 
+void OnTurnStart() {
+    Trace& trace = State();
+    if (!trace.file || trace.turnDepth++ != 0) return;
+    trace.turnStartUs = NowUs();
+}
+
+void OnTurnEnd() {
+    Trace& trace = State();
+    if (!trace.file || trace.turnDepth == 0 || --trace.turnDepth != 0) return;
+    trace.turnUs += NowUs() - trace.turnStartUs;
+}
+
 void MaybeWriteStats(const host::ArrivalQueue::Counters& arrivals) {
     Trace& trace = State();
     if (!trace.file) return;
@@ -150,10 +165,11 @@ void MaybeWriteStats(const host::ArrivalQueue::Counters& arrivals) {
     char line[400];
     std::snprintf(line, sizeof line,
                   "stats us=%" PRId64 " dispatched=%" PRIu64 " quotes=%" PRIu64
-                  " backlog=%d peak=%zu conflated=%" PRIu64 " paints=%" PRIu64 " private=%zu gdi=%lu user=%lu",
+                  " backlog=%d peak=%zu conflated=%" PRIu64 " paints=%" PRIu64 " turns_us=%" PRId64
+                  " private=%zu gdi=%lu user=%lu",
                   now, trace.dispatched, trace.quotes, host::ArrivalBacklog(), arrivals.peakQueued, arrivals.conflated,
-                  trace.paints, static_cast<std::size_t>(memory.PrivateUsage), static_cast<unsigned long>(gdi),
-                  static_cast<unsigned long>(user));
+                  trace.paints, trace.turnUs, static_cast<std::size_t>(memory.PrivateUsage),
+                  static_cast<unsigned long>(gdi), static_cast<unsigned long>(user));
     WriteLine(line);
 }
 

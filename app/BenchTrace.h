@@ -24,6 +24,10 @@ void OnQuoteWritten(std::int32_t stamp);
 // Any grid has painted: every quote written before it has reached the screen.
 void OnGridPainted();
 void OnHostMessageDispatched(bool isQuote);
+// A turn through the arrival queue is starting or has ended: the stats line reports the
+// time the interface thread spent in turns.
+void OnTurnStart();
+void OnTurnEnd();
 
 // A stats line, at most once a second.
 void MaybeWriteStats(const host::ArrivalQueue::Counters& arrivals);

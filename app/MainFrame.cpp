@@ -259,6 +259,10 @@ void CMainFrame::OnArrival(ArrivalRecord* arrival) {
 }
 
 void CMainFrame::OnArrivalWake() {
+    bench_trace::OnTurnStart();
+    struct TurnEnd {
+        ~TurnEnd() { bench_trace::OnTurnEnd(); }
+    } turnEndTrace;
     const auto turnEnd = std::chrono::steady_clock::now() + ArrivalTurnBudget;
     {
         board::RepaintBatch repaints;
