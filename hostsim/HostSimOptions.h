@@ -12,6 +12,7 @@ namespace quillon::hostsim {
 struct HostSimOptions {
     HostServerOptions server;
     int instrumentCount = 1200;
+    int strikesPerExpiry = 0;  // 0: as the size gives
     std::optional<ListingDate> date;
     std::string marketFile;
     std::string scriptFile;

@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
     } else {
         BuiltInMarketOptions marketOptions;
         marketOptions.instrumentCount = options->instrumentCount;
+        marketOptions.strikesPerExpiry = options->strikesPerExpiry;
         marketOptions.date = options->date.value_or(TodaysDate());
         market = BuildBuiltInMarket(marketOptions);
     }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "hostsim/BuiltInMarket.h"
@@ -87,6 +88,44 @@ TEST(BuiltInMarketTest, SizeFollowsTheRequestedCountWithTwoOrMoreExpiries) {
         for (const auto& [product, futures] : futuresPerProduct) EXPECT_GE(futures, 2) << product;
         for (const auto& [future, sides] : sidesPerFuture) EXPECT_EQ(sides.first, sides.second);
     }
+}
+
+TEST(BuiltInMarketTest, StrikesPerExpiryMakeEveryChainThatLong) {
+    BuiltInMarketOptions options;
+    options.instrumentCount = 700;
+    options.strikesPerExpiry = 100;
+    options.date = {2026, 11, 20};
+    const Market market = BuildBuiltInMarket(options);
+    std::map<int, std::vector<double>> callStrikes;
+    std::map<int, int> puts;
+    std::size_t futures = 0;
+    for (const Instrument& instrument : market.Instruments()) {
+        if (!instrument.isOption) {
+            ++futures;
+        } else if (instrument.isCall) {
+            callStrikes[instrument.underlying].push_back(instrument.strike);
+        } else {
+            ++puts[instrument.underlying];
+        }
+    }
+    ASSERT_GE(futures, 2u);
+    EXPECT_EQ(callStrikes.size(), futures);
+    EXPECT_EQ(market.Size(), futures * 201);
+    for (const auto& [future, strikes] : callStrikes) {
+        SCOPED_TRACE(market.At(static_cast<std::size_t>(future)).code);
+        EXPECT_EQ(strikes.size(), 100u);
+        EXPECT_EQ(puts[future], 100);
+        EXPECT_TRUE(std::is_sorted(strikes.begin(), strikes.end()));
+        EXPECT_EQ(std::adjacent_find(strikes.begin(), strikes.end()), strikes.end());
+        EXPECT_GT(strikes.front(), 0);
+    }
+    // Every code still fits its slot and is unique.
+    std::set<std::string> codes;
+    for (const Instrument& instrument : market.Instruments()) {
+        EXPECT_LE(instrument.code.size(), MaxCodeLength);
+        codes.insert(instrument.code);
+    }
+    EXPECT_EQ(codes.size(), market.Size());
 }
 
 TEST(BuiltInMarketTest, StrikesStepByTheExchangeIntervals) {
