@@ -53,6 +53,8 @@ std::optional<HostSimOptions> ParseHostSimArguments(const std::vector<std::strin
             options.help = true;
         } else if (name == "--flood") {
             options.server.flood = true;
+        } else if (name == "--print-market") {
+            options.printMarket = true;
         } else if (name == "--stamp") {
             options.server.stamp = true;
         } else if (name == "--quote-rate") {
@@ -146,6 +148,7 @@ const char* HostSimUsageText() {
            "  --login ok|fail       answer to the plugin's hello (default ok)\n"
            "  --script FILE         commands to run, one a line (sleep MS, wait plugin|loaded|closed)\n"
            "  --log                 print every frame both ways\n"
+           "  --print-market        list the market, one instrument a line, and stop\n"
            "Commands are also read from standard input; type help for the list.";
 }
 

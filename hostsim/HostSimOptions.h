@@ -17,6 +17,7 @@ struct HostSimOptions {
     std::string marketFile;
     std::string scriptFile;
     bool help = false;
+    bool printMarket = false;  // list the market's instruments and stop
 };
 
 // "host:port" with a port 0..65535 (0: the system picks a free port).

@@ -58,6 +58,12 @@ int main(int argc, char** argv) {
         market = BuildBuiltInMarket(marketOptions);
     }
 
+    if (options->printMarket) {
+        const std::string listing = market->Listing();
+        std::fwrite(listing.data(), 1, listing.size(), stdout);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    }
+
     std::vector<std::string> script;
     if (!options->scriptFile.empty()) {
         std::ifstream file(options->scriptFile);

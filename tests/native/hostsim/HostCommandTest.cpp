@@ -98,7 +98,7 @@ TEST(HostSimOptionsTest, ReadsTheCommandLine) {
 
     auto full = ParseHostSimArguments({"--listen", "127.0.0.1:0", "--seed", "9", "--instruments", "30000", "--flood",
                                        "--log", "--option-class", "8", "--date", "20270115", "--login", "fail",
-                                       "--stamp", "--quote-rate", "20000", "--strikes", "100"},
+                                       "--stamp", "--quote-rate", "20000", "--strikes", "100", "--print-market"},
                                       "localhost:9000", error);
     ASSERT_TRUE(full) << error;
     EXPECT_EQ(full->server.address, (host::LinkAddress{"127.0.0.1", 0}));
@@ -111,6 +111,8 @@ TEST(HostSimOptionsTest, ReadsTheCommandLine) {
     EXPECT_TRUE(full->server.stamp);
     EXPECT_EQ(full->server.quoteRate, 20000);
     EXPECT_EQ(full->strikesPerExpiry, 100);
+    EXPECT_TRUE(full->printMarket);
+    EXPECT_FALSE(defaults->printMarket);
     EXPECT_FALSE(defaults->server.stamp);
     EXPECT_EQ(defaults->server.quoteRate, 0);
     EXPECT_EQ(defaults->strikesPerExpiry, 0);

@@ -128,6 +128,37 @@ TEST(BuiltInMarketTest, StrikesPerExpiryMakeEveryChainThatLong) {
     EXPECT_EQ(codes.size(), market.Size());
 }
 
+TEST(BuiltInMarketTest, ListingNamesEachInstrumentWithItsUnderlyingAndStrike) {
+    const Market market = MarketOf(70);
+    std::istringstream listing(market.Listing());
+    std::size_t index = 0;
+    for (std::string line; std::getline(listing, line); ++index) {
+        ASSERT_LT(index, market.Size());
+        const Instrument& instrument = market.At(index);
+        std::istringstream words(line);
+        std::string exchange, code, kind, underlying;
+        double strike = 0;
+        words >> exchange >> code >> kind;
+        EXPECT_EQ(exchange, instrument.exchange);
+        EXPECT_EQ(code, instrument.code);
+        if (!instrument.isOption) {
+            EXPECT_EQ(kind, "future");
+            continue;
+        }
+        words >> underlying >> strike;
+        EXPECT_EQ(kind, instrument.isCall ? "call" : "put");
+        EXPECT_EQ(underlying, market.At(static_cast<std::size_t>(instrument.underlying)).code);
+        EXPECT_DOUBLE_EQ(strike, instrument.strike);
+    }
+    EXPECT_EQ(index, market.Size());
+
+    std::istringstream csv("exchange,code,class,tick,reference price\nCZCE,SR701P5700,2,0.5,80\n");
+    std::string error;
+    const auto alone = LoadMarketCsv(csv, error);
+    ASSERT_TRUE(alone) << error;
+    EXPECT_EQ(alone->Listing(), "CZCE SR701P5700 put - 5700\n");
+}
+
 TEST(BuiltInMarketTest, StrikesStepByTheExchangeIntervals) {
     // product: (interval, below this price) ... as the exchanges set them.
     const std::map<std::string, std::vector<std::pair<double, double>>> bands = {
