@@ -303,7 +303,7 @@ ingest_step() {
   lines=$(grep '^stats ' "$bench_log" | sed -n "$((before + 1)),${after}p")
   if [ -z "$lines" ]; then
     printf '%s %s %s - - - - - no-log\n' "$rate" "${sent:-?}" "${missed:-0}" >>"$out/ingest-$label.steps"
-    say "    $rate/s: hostsim sent ${sent:-?}/s; no stats lines from Quillon (no bench log?)"
+    say "    $rate/s: hostsim sent ${sent:-?}/s; no stats line from Quillon during the step (no bench log, or its interface thread stalled)"
     return 1
   fi
   # dispatch rate, first-half peak, second-half peak, last backlog, conflated in the step
@@ -335,6 +335,21 @@ ingest_step() {
   [ "$verdict" = sustained ]
 }
 
+# Back to two rounds a second until Quillon's backlog is under 1,000 again (at most 60 s),
+# so a step that was not held does not weigh on the next.
+drain() {
+  host_command "rate 2"
+  local stats backlog
+  for _ in $(seq 1 120); do
+    sleep 0.5
+    stats=$(grep '^stats ' "$bench_log" | tail -n 1)
+    backlog=$(field "$stats" backlog)
+    [ -n "$backlog" ] && [ "$backlog" -lt 1000 ] && break
+    [ -z "$stats" ] && break
+  done
+  sleep 1
+}
+
 # Runs the ladder in the current Quillon; records the highest sustained rate under $1.
 ingest_ladder() {
   local label=$1 best=0 failed=""
@@ -345,10 +360,10 @@ ingest_ladder() {
   # One step halfway between the last rate held and the first that was not.
   if [ -n "$failed" ] && [ "$best" -gt 0 ]; then
     local middle=$(( (best + failed) / 2 ))
-    host_command "rate 2"; sleep 3  # let the backlog drain before the next step
+    drain
     if ingest_step "$middle" "$label"; then best=$middle; fi
   fi
-  host_command "rate 2"; sleep 3
+  drain
   # And the flood itself, as the null plugin gets it.
   ingest_step flood "$label" || true
   host_command "rate 2"
