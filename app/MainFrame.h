@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <deque>
 #include <map>
 #include <memory>
@@ -59,6 +60,9 @@ private:
 
     // The three registered messages.
     void OnArrival(host::ArrivalRecord* record);
+    // One turn through the arrival queue: quotes for up to ArrivalTurnBudget, or one
+    // other message; then the next turn is arranged if anything is left.
+    void OnArrivalWake();
     void OnPopupCloseRequest(LPARAM popup);
     void OnColumnsChanged();
 
@@ -78,7 +82,16 @@ private:
     // Frees the arrival records still queued for this window, which is going away.
     void DiscardQueuedArrivals();
 
+    static constexpr UINT_PTR ArrivalTimerId = 0x5141;
+    static constexpr UINT_PTR BenchStatsTimerId = 0x5142;
+    static constexpr UINT_PTR ArrivalRescueTimerId = 0x5143;
+    static constexpr std::chrono::milliseconds ArrivalTurnBudget{8};
+    // Under a flood the boards paint at most this often: about the display's rate.
+    static constexpr std::chrono::milliseconds FloodPaintInterval{16};
+
     board::CDlgOptionTTable board_;
+    std::chrono::steady_clock::time_point lastFloodPaint_{};
+    std::chrono::steady_clock::duration floodPaintInterval_ = FloodPaintInterval;
     // Set by the host's closing message: from then on arrivals, popup-close and
     // column-change messages are ignored and no popup is opened.
     bool closing_ = false;

@@ -1,5 +1,7 @@
 #include "board/QuoteGrid.h"
 
+#include <algorithm>
+#include <array>
 #include <span>
 
 #include "board/QuoteCellFormat.h"
@@ -79,11 +81,50 @@ void ResetDataRows(CGridCtrl& grid, int rows) {
     }
 }
 
+namespace {
+
+// The open batch's grids: user-interface thread only, like the grids themselves.
+bool batchOpen = false;
+std::vector<HWND> batchedGrids;
+
+}  // namespace
+
 void RepaintGrid(CGridCtrl& grid) {
-    if (grid.IsWindow() && grid.GetRedraw()) grid.Invalidate(true);
+    if (!grid.IsWindow() || !grid.GetRedraw()) return;
+    if (!batchOpen) {
+        grid.Invalidate(true);
+        return;
+    }
+    HWND window = grid.GetSafeHwnd();
+    if (std::find(batchedGrids.begin(), batchedGrids.end(), window) == batchedGrids.end())
+        batchedGrids.push_back(window);
+}
+
+RepaintBatch::RepaintBatch() : outermost_(!batchOpen) {
+    batchOpen = true;
+}
+
+RepaintBatch::~RepaintBatch() {
+    if (!outermost_) return;
+    Flush();
+    batchOpen = false;
+}
+
+void RepaintBatch::Flush() {
+    std::vector<HWND> grids;
+    grids.swap(batchedGrids);
+    // A grid destroyed inside the batch is skipped: its handle is no window any more.
+    for (HWND window : grids) {
+        if (::IsWindow(window)) ::InvalidateRect(window, nullptr, TRUE);
+    }
 }
 
 int FindRowByIndex(const CGridCtrl& grid, int index) {
+    // Rows stand in index order unless something has moved them: try the row first.
+    if (index >= 1 && index < grid.GetRowCount()) {
+        const CGridCellBase* cell = grid.GetCell(index, 0);
+        if (cell != nullptr && cell->GetData() == index) return index;
+    }
     for (int row = 1; row < grid.GetRowCount(); ++row) {
         const CGridCellBase* cell = grid.GetCell(row, 0);
         LPARAM data = cell != nullptr ? cell->GetData() : 0;
@@ -108,8 +149,20 @@ void WriteQuoteCells(CGridCtrl& grid, int row, const unsigned char* quote, bool 
     std::span<const unsigned char> previousBytes;
     if (havePrevious && previousQuote != nullptr) previousBytes = {previousQuote, host::quote_record::Size};
 
+    // One pass over the header finds every quote column's first place.
+    constexpr int SideCount = LastQuoteColumnId - FirstQuoteColumnId + 1;
+    std::array<int, SideCount> columnOfSide;
+    columnOfSide.fill(-1);
+    for (int col = 0; col < grid.GetColumnCount(); ++col) {
+        const CGridCellBase* header = grid.GetCell(0, col);
+        const LPARAM id = header != nullptr ? header->GetData() : 0;
+        const LPARAM side = id - base - FirstQuoteColumnId;
+        if (side >= 0 && side < SideCount && columnOfSide[static_cast<std::size_t>(side)] == -1)
+            columnOfSide[static_cast<std::size_t>(side)] = col;
+    }
+
     for (ColumnId side = FirstQuoteColumnId; side <= LastQuoteColumnId; ++side) {
-        int col = FindColumnById(grid, base + side);
+        int col = columnOfSide[static_cast<std::size_t>(side - FirstQuoteColumnId)];
         if (col == -1) continue;
         CGridCellBase* cell = grid.GetCell(row, col);
         if (cell == nullptr) continue;

@@ -39,8 +39,28 @@ void BuildQuoteColumns(grid::CGridCtrl& grid, const ColumnCaptions& captions, co
 // Sets the row count to rows + 1, then empties every data cell and bands the rows.
 void ResetDataRows(grid::CGridCtrl& grid, int rows);
 
-// Invalidates the whole grid, background included, when it exists and may draw.
+// Invalidates the whole grid, background included, when it exists and may draw. While a
+// RepaintBatch is open on this thread the invalidation waits for the batch's end.
 void RepaintGrid(grid::CGridCtrl& grid);
+
+// Collects the repaints of a batch of quotes so that each grid is invalidated once per
+// batch rather than once per quote: no paint can come between the quotes of one batch
+// anyway, and each invalidation is a trip to the window server under Wine. Opened on the
+// user-interface thread around work that writes cells; a batch opened inside another
+// joins it. Flush (or the end of the outermost batch) invalidates what was collected.
+class RepaintBatch {
+public:
+    RepaintBatch();
+    ~RepaintBatch();
+    RepaintBatch(const RepaintBatch&) = delete;
+    RepaintBatch& operator=(const RepaintBatch&) = delete;
+
+    void Flush();
+
+private:
+    friend void RepaintGrid(grid::CGridCtrl& grid);
+    bool outermost_;
+};
 
 // The display row (1 and up) whose column-0 cell carries `index` as data, or -1.
 int FindRowByIndex(const grid::CGridCtrl& grid, int index);

@@ -21,6 +21,8 @@ using framework::WindowDc;
 
 namespace {
 
+CGridCtrl::PaintObserver paintObserver = nullptr;
+
 int TextCompare(const CGridCellBase& first, const CGridCellBase& second) {
     // Byte order of code page 936 text is its character order: lead bytes sort above ASCII.
     return std::string_view(first.GetText()).compare(second.GetText());
@@ -119,6 +121,10 @@ bool CGridCtrl::Create(const RECT& rect, HWND parent, UINT id, DWORD style) {
                     rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
 }
 
+void CGridCtrl::SetPaintObserver(PaintObserver observer) {
+    paintObserver = observer;
+}
+
 CGridCtrl* CGridCtrl::FromHandle(HWND window) {
     return dynamic_cast<CGridCtrl*>(CWnd::FromHandle(window));
 }
@@ -177,8 +183,11 @@ LRESULT CGridCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return result;
         }
         case WM_PAINT: {
-            framework::PaintDc paint(hwnd_);
-            if (paint.Get() != nullptr) Paint(paint.Get(), paint.PaintArea());
+            {
+                framework::PaintDc paint(hwnd_);
+                if (paint.Get() != nullptr) Paint(paint.Get(), paint.PaintArea());
+            }
+            if (paintObserver != nullptr) paintObserver();
             return 0;
         }
         case WM_PRINTCLIENT:

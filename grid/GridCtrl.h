@@ -104,6 +104,10 @@ public:
 
     // One paint routine for WM_PAINT, WM_PRINTCLIENT, tests and benchmarks.
     void Paint(HDC dc, const RECT& area);
+    // Told after each WM_PAINT of any grid, on the user-interface thread: how the program's
+    // benchmark trace learns when a change has reached the screen. Null: nobody is told.
+    using PaintObserver = void (*)();
+    static void SetPaintObserver(PaintObserver observer);
 
     // --- Counts, sizes ------------------------------------------------------------------
     int GetRowCount() const { return rowCount_; }

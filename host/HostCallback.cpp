@@ -13,10 +13,6 @@ namespace {
 std::atomic<ArrivalSink> arrivalSink{nullptr};
 std::atomic<int> outstandingRecords{0};
 
-bool IsQuote(int msgType) {
-    return msgType == HOSTMSG_QUOTE_PUSH || msgType == HOSTMSG_QUOTE_REPLY;
-}
-
 }  // namespace
 
 void FreeArrivalRecord(ArrivalRecord* record) {
@@ -77,12 +73,11 @@ int HostCallback(int msgType, int value, const void* data, int dataLen, int requ
     if (!IsAcceptedHostMessage(msgType)) return -1;
     ArrivalSink sink = arrivalSink.load();
     if (sink == nullptr) return 0;
-    if (IsQuote(msgType) && ArrivalBacklog() >= MaxQuoteBacklog) return 0;
     ArrivalRecordPtr record = MakeArrivalRecord(msgType, value, data, dataLen, requestId);
     if (!record) return 0;
-    // Cross-thread hand-over: on success the sink has posted the record to the
-    // user-interface thread, which frees it after dispatch. On failure (no frame, queue
-    // full, window gone) it is still ours and the unique_ptr frees it here.
+    // Cross-thread hand-over: on success the sink has queued the record for the
+    // user-interface thread, which frees it after dispatch. On failure (no frame, window
+    // gone) it is still ours and the unique_ptr frees it here.
     if (sink(record.get())) record.release();
     return 0;
 }

@@ -27,23 +27,18 @@ struct ArrivalRecordDeleter {
 };
 using ArrivalRecordPtr = std::unique_ptr<ArrivalRecord, ArrivalRecordDeleter>;
 
-// Records made and not yet freed: the user-interface thread's backlog. Windows refuses
-// posts beyond 10,000 queued messages; Wine has no such limit and would let a quote
-// flood grow memory without bound.
+// Records made and not yet freed: the user-interface thread's backlog, counted by the
+// program itself rather than inferred from failed posts.
 int ArrivalBacklog();
-
-// Past this backlog the callback drops quotes (a later quote of the same instrument
-// supersedes them), keeping room in the queue for the messages that cannot be lost.
-inline constexpr int MaxQuoteBacklog = 8000;
 
 // The message types the callback takes: every id of 0x1000..0x1FFF and the ten replies
 // and pushes the program handles.
 bool IsAcceptedHostMessage(int msgType);
 
 // Where accepted records go. Called on the library's thread; returns true when the
-// record was handed over (posted), and the receiver now owns it. On false the callback
-// frees the record. The application's frame installs one that posts "Quillon ApiMsg
-// Arrive" (wParam ArrivalRecordPostSize, lParam the record) to itself.
+// record was handed over, and the receiver now owns it. On false the callback frees the
+// record. The application's frame installs one that queues the record in its
+// ArrivalQueue and posts "Quillon ApiMsg Arrive" as the batch's wake-up.
 using ArrivalSink = bool (*)(ArrivalRecord* record);
 
 // May be called from any thread; a callback already running may still use the old sink,
@@ -51,9 +46,10 @@ using ArrivalSink = bool (*)(ArrivalRecord* record);
 void SetArrivalSink(ArrivalSink sink);
 
 // Copies an accepted message into a new ArrivalRecord and hands it to the sink; without
-// a sink, or when the hand-over fails, the copy is freed again. Quotes are dropped while
-// the backlog is at MaxQuoteBacklog. Returns -1 for a type
-// it does not accept (nothing is made), else 0. Never blocks, never throws.
+// a sink, or when the hand-over fails, the copy is freed again. Nothing accepted is
+// dropped while the receiver takes it. Returns -1 for a type it does not accept
+// (nothing is made), else 0. Never blocks (beyond the receiver's short queue lock),
+// never throws.
 int HostCallback(int msgType, int value, const void* data, int dataLen, int requestId);
 
 // The receiving end of a posted arrival: takes ownership of the record carried in

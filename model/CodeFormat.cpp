@@ -117,12 +117,27 @@ bool NearlyEqual(double a, double b) {
     return differenceExponent - StoredExponent(a) < -48 && differenceExponent - StoredExponent(b) < -48;
 }
 
-int CountDecimals(double tick) {
+namespace {
+
+int CountDecimalsOf(double tick) {
     std::string text = FixedText(tick, 6);
     std::size_t point = text.find('.');
     if (point == std::string::npos) return 0;  // "nan", "inf"
     while (text.back() == '0') text.pop_back();
     return static_cast<int>(text.size() - point - 1);
+}
+
+}  // namespace
+
+int CountDecimals(double tick) {
+    // Every price of a quote asks for its instrument's tick again: remember the last one.
+    thread_local std::uint64_t lastTickBits = 0;
+    thread_local int lastDecimals = -1;
+    const auto bits = std::bit_cast<std::uint64_t>(tick);
+    if (lastDecimals >= 0 && bits == lastTickBits) return lastDecimals;
+    lastDecimals = CountDecimalsOf(tick);
+    lastTickBits = bits;
+    return lastDecimals;
 }
 
 std::string FormatPrice(double value, double tick) {

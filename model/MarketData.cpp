@@ -70,6 +70,11 @@ InstrumentTable MarketData::CopyInstrumentTable() const {
     return instruments_;
 }
 
+std::size_t MarketData::InstrumentCount() const {
+    DataLock lock;
+    return instruments_.size();
+}
+
 void MarketData::AddInstrumentCode(std::string_view code) {
     DataLock lock;
     instrumentCodes_.emplace(code);

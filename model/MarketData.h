@@ -56,6 +56,7 @@ public:
     bool InsertInstrument(std::string_view code, std::span<const unsigned char> record);
     std::optional<InstrumentRecordBytes> FindInstrument(std::string_view code) const;
     InstrumentTable CopyInstrumentTable() const;
+    std::size_t InstrumentCount() const;
 
     void AddInstrumentCode(std::string_view code);
     InstrumentCodeSet CopyInstrumentCodeSet() const;

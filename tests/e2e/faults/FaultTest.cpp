@@ -450,7 +450,7 @@ long long StatsNumber(const std::string& stats, const std::string& word) {
 }
 
 // Under a flood the program's memory levels off instead of growing with what it has not
-// yet handled (the callback holds quotes at a fixed backlog), and the host's closing
+// yet handled (past a fixed backlog each instrument keeps one waiting quote), and the host's closing
 // message, queued behind the flood, still ends it in order.
 TEST_F(Faults, QuoteFloodLeavesMemoryLevelAndTheClosingMessageStillGetsThrough) {
     QuietHostSim host;
@@ -479,7 +479,7 @@ TEST_F(Faults, QuoteFloodLeavesMemoryLevelAndTheClosingMessageStillGetsThrough) 
         trace.kib.push_back(*kib);
     }
     stats = NextStats(host);
-    // Far more than the 8,000 quotes the program holds back at most, or the test shows nothing.
+    // Far more than the 20,000 records the program lets wait unfolded, or the test shows nothing.
     EXPECT_GT(StatsNumber(stats, "quotes") - quotesBefore, 100000) << "the flood was too thin: " << stats;
     ASSERT_TRUE(host.Command("close"));
     EXPECT_EQ(CheckOrderlyEnd(quillon.Process(), quillon.Folder(), UserColumns), "") << "during a flood";

@@ -109,24 +109,12 @@ TEST_F(HostCallbackTest, WithoutAFrameOrWhenThePostFailsTheRecordIsFreed) {
     EXPECT_TRUE(handedOver.empty());
 }
 
-TEST_F(HostCallbackTest, AQuoteFloodIsCappedButOtherMessagesStillPass) {
+TEST_F(HostCallbackTest, AQuoteFloodIsHandedOverWhole) {
     const int backlogBefore = ArrivalBacklog();
     std::vector<unsigned char> quote(592, 0x11);
-    while (ArrivalBacklog() < MaxQuoteBacklog) {
-        ASSERT_EQ(HostCallback(HOSTMSG_QUOTE_PUSH, 0, quote.data(), 592, 0), 0);
-    }
-    const int callsAtCap = sinkCalls;
-    EXPECT_EQ(HostCallback(HOSTMSG_QUOTE_PUSH, 0, quote.data(), 592, 0), 0);
-    EXPECT_EQ(HostCallback(HOSTMSG_QUOTE_REPLY, 0, quote.data(), 592, 0), 0);
-    EXPECT_EQ(sinkCalls, callsAtCap) << "quotes beyond the backlog are dropped";
-    EXPECT_EQ(HostCallback(HOSTMSG_HOST_CLOSING, 0, nullptr, 0, 0), 0);
-    EXPECT_EQ(HostCallback(HOSTMSG_INSTRUMENT, 0, quote.data(), 400, 0), 0);
-    EXPECT_EQ(sinkCalls, callsAtCap + 2) << "everything else still gets through";
-
-    // The user-interface thread catching up makes room again.
-    handedOver.erase(handedOver.begin(), handedOver.begin() + 10);
-    EXPECT_EQ(HostCallback(HOSTMSG_QUOTE_PUSH, 0, quote.data(), 592, 0), 0);
-    EXPECT_EQ(sinkCalls, callsAtCap + 3);
+    for (int i = 0; i < 30000; ++i) ASSERT_EQ(HostCallback(HOSTMSG_QUOTE_PUSH, 0, quote.data(), 592, 0), 0);
+    EXPECT_EQ(sinkCalls, 30000) << "the callback itself must not drop quotes: the receiver decides";
+    EXPECT_EQ(ArrivalBacklog(), backlogBefore + 30000);
     handedOver.clear();
     EXPECT_EQ(ArrivalBacklog(), backlogBefore);
 }

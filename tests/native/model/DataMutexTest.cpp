@@ -64,5 +64,21 @@ TEST(DataMutex, ExcludesASecondThreadWhileHeldReentrantly) {
     DataLock after;
 }
 
+TEST(DataMutex, AnUnlockFromAThreadThatDoesNotHoldItChangesNothing) {
+    LockData();
+    std::thread stray([] { UnlockData(); });
+    stray.join();
+    std::atomic<bool> otherAcquired{false};
+    std::thread other([&] {
+        DataLock lock;
+        otherAcquired = true;
+    });
+    GiveOtherThreadsAChance();
+    EXPECT_FALSE(otherAcquired.load()) << "a stray unlock let a second holder in";
+    UnlockData();
+    other.join();
+    EXPECT_TRUE(otherAcquired.load());
+}
+
 }  // namespace
 }  // namespace quillon::model

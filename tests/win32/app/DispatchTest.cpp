@@ -1,8 +1,10 @@
 // What the frame does with the host's messages once the program runs.
 #include <fstream>
+#include <thread>
 
 #include "AppFixture.h"
 #include "framework/ApplicationMessages.h"
+#include "grid/GridCtrl.h"
 #include "host/HostCallback.h"
 #include "host/HostMessages.h"
 #include "host/HostRequests.h"
@@ -216,6 +218,43 @@ TEST_F(Dispatch, AfterTheHostClosesNothingHasEffectAndTheProcessEndsSaving) {
     EXPECT_EQ(FakeDestroyCount(), 1);
     EXPECT_EQ(HostApi(), nullptr);
     EXPECT_TRUE(std::ifstream(gridXmlPath).good());
+}
+
+int gridPaints = 0;
+void CountGridPaint() {
+    ++gridPaints;
+}
+
+TEST_F(Dispatch, AQuoteFloodIsWorkedThroughWholeWhileTheBoardsKeepPainting) {
+    StartLoaded("");
+    Select("IO2301-C-3900");
+    ASSERT_EQ(Frame().PopupBoards().size(), 1u);
+    board::CDlgOptionTTablePopup* popup = Frame().PopupBoards()[0];
+    Pump();
+    gridPaints = 0;
+    grid::CGridCtrl::SetPaintObserver(&CountGridPaint);
+
+    // The host floods while this thread is busy elsewhere; then it gets back to its loop.
+    constexpr int Quotes = 15000;
+    const std::vector<unsigned char> future = QuoteBytes("IF2301");
+    const std::vector<unsigned char> call = QuoteBytes("IO2301-C-3900");
+    std::thread host([&] {
+        for (int i = 0; i < Quotes; ++i) {
+            const std::vector<unsigned char>& quote = i % 2 == 0 ? future : call;
+            HostCallback(HOSTMSG_QUOTE_PUSH, 0, quote.data(), 592, 0);
+        }
+    });
+    host.join();
+    const int before = popup->QuoteCount();
+    for (int round = 0; round < 200 && ArrivalBacklog() != 0; ++round) {
+        Pump();
+        if (ArrivalBacklog() != 0) Sleep(5);  // a turn put behind input on a timer
+    }
+    grid::CGridCtrl::SetPaintObserver(nullptr);
+    EXPECT_EQ(ArrivalBacklog(), 0);
+    EXPECT_EQ(popup->QuoteCount() - before, Quotes) << "quotes were lost on the way";
+    // Before, WM_PAINT waited until the last posted quote had been handled: one paint.
+    EXPECT_GE(gridPaints, 3) << "the board did not paint while the flood was worked through";
 }
 
 TEST_F(Dispatch, ArrivalsStillQueuedWhenTheFrameGoesAreFreed) {
