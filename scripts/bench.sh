@@ -323,7 +323,7 @@ ingest_step() {
   bound=$(awk -v r="${sent:-0}" 'BEGIN {b = r / 10; print (b < 1000 ? 1000 : int(b))}')
   verdict=sustained
   if [ "$rate" != flood ] && awk -v s="${sent:-0}" -v r="$rate" 'BEGIN {exit !(s < 0.95 * r)}'; then
-    verdict="link-short"
+    verdict="not-taken"
   elif [ "$peak2" -gt "$peak1" ] && [ "$peak2" -gt "$bound" ] || [ "$last" -gt "$bound" ]; then
     verdict=growing
   elif [ "$conflated" -gt 0 ]; then
@@ -633,7 +633,7 @@ figures.
   160,000, 240,000 and 320,000 a second until one is not held, then one step halfway
   between the last rate held and the first that was not, then the flood (where Quillon's
   figure is what it dispatched, held or not). A step is *sustained* when hostsim sent at least 95 %
-  of the rate (else *link-short*), Quillon's backlog (arrivals not yet dispatched, from
+  of the rate (else *not-taken*: the plugin did not take the quotes off the link that fast, so hostsim dropped what was due), Quillon's backlog (arrivals not yet dispatched, from
   its once-a-second `stats` lines) ended the step no higher than a tenth of a second of
   arrivals (at least 1,000) and its second-half peak was not above both that bound and
   the first-half peak (else *growing*), and no quote was conflated (else *conflated*).
