@@ -647,7 +647,9 @@ figures.
   arrivals (at least 1,000) and its second-half peak was not above both that bound and
   the first-half peak (else *growing*), and no quote was conflated (else *conflated*).
   Steps last 20 s rather than 60 s so that the whole command stays near 20 minutes; the
-  verdict reads the trend within the step, not its length.
+  verdict reads the trend within the step, not its length. Near the limit a step's verdict
+  can change from one run to the next (hostsim's dropped quotes hover around the 95 %
+  line), so read the highest rate held to within the step below and above it.
 - **Latency.** hostsim `--stamp` writes the low 32 bits of `CLOCK_MONOTONIC_RAW` in
   microseconds into the request id of each pushed quote as it queues it; Quillon reads
   `QueryPerformanceCounter`, which Wine counts on the same clock, when it writes the
