@@ -188,7 +188,8 @@ MarketShape ShapeFor(int count) {
 }  // namespace
 
 Market BuildBuiltInMarket(const BuiltInMarketOptions& options) {
-    const MarketShape shape = ShapeFor(std::clamp(options.instrumentCount, MinInstrumentCount, MaxInstrumentCount));
+    MarketShape shape = ShapeFor(std::clamp(options.instrumentCount, MinInstrumentCount, MaxInstrumentCount));
+    if (options.strikesPerExpiry > 0) shape.strikesPerExpiry = std::min(options.strikesPerExpiry, MaxStrikesPerExpiry);
     const long today = DaysFromCivil(options.date.year, options.date.month, options.date.day);
     const ContractMonth thisMonth{options.date.year, options.date.month};
 

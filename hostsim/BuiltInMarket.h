@@ -13,12 +13,16 @@ struct ListingDate {
 struct BuiltInMarketOptions {
     // The market is sized to come close to this count (futures and options together).
     int instrumentCount = 1200;
+    // Strikes per expiry when above 0 (the market then grows or shrinks to fit them);
+    // otherwise as many as the count leaves room for.
+    int strikesPerExpiry = 0;
     // Contract months and times to expiry are counted from this date.
     ListingDate date;
 };
 
 inline constexpr int MinInstrumentCount = 6;
 inline constexpr int MaxInstrumentCount = 200000;
+inline constexpr int MaxStrikesPerExpiry = 1000;
 
 // The built-in universe: index futures and options of CFFEX, commodity futures and
 // options of DCE, GFEX, CZCE, SHFE and INE, in the code forms the exchanges' feeds use,

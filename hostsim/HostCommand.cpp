@@ -19,6 +19,16 @@ std::optional<long> ReadInteger(const std::string& text) {
 
 }  // namespace
 
+std::optional<double> ParseQuoteRate(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    char* end = nullptr;
+    const double rate = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !std::isfinite(rate) || rate < 1 || rate > MaxQuoteRate) {
+        return std::nullopt;
+    }
+    return rate;
+}
+
 std::optional<HostCommand> ParseHostCommand(const std::string& line, std::string& error) {
     error.clear();
     std::istringstream stream(line);
@@ -78,8 +88,14 @@ std::optional<HostCommand> ParseHostCommand(const std::string& line, std::string
         return command;
     }
     if (name == "rate") {
-        if (arguments != 1) return fail("usage: rate N|flood");
         command.kind = CommandKind::Rate;
+        if (arguments == 2 && words[1] == "quotes") {
+            const auto quotes = ParseQuoteRate(words[2]);
+            if (!quotes) return fail("quotes per second between 1 and 10000000");
+            command.quoteRate = *quotes;
+            return command;
+        }
+        if (arguments != 1) return fail("usage: rate N|quotes N|flood");
         if (words[1] == "flood") {
             command.flood = true;
             return command;
@@ -131,6 +147,7 @@ const char* CommandHelpText() {
            "  close                send HOST_CLOSING\n"
            "  login ok|fail        how hellos are answered (sent now too when a plugin is connected)\n"
            "  rate N|flood         quote rounds per second, or as fast as the link takes\n"
+           "  rate quotes N        N quotes per second, round the subscriptions in turn\n"
            "  pause / resume       stop and restart the quote stream\n"
            "  stats                frames, bytes and quotes per second\n"
            "  sleep MS             hold the following commands\n"

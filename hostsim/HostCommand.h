@@ -15,7 +15,7 @@ enum class CommandKind {
     Hide,
     Close,  // HOST_CLOSING
     Login,  // the answer to hellos (and sent now when a plugin is connected)
-    Rate,   // quote rounds per second, or flood
+    Rate,   // quote rounds per second, quotes per second, or flood
     Pause,
     Resume,
     Stats,
@@ -34,6 +34,7 @@ struct HostCommand {
     bool loginOk = true;
     double rate = 0;
     bool flood = false;
+    double quoteRate = 0;  // `rate quotes N`: quotes per second
     int sleepMs = 0;
     WaitTarget waitTarget = WaitTarget::Plugin;
 };
@@ -41,6 +42,10 @@ struct HostCommand {
 // One command line. Blank lines and '#' comments give nothing with an empty error; a line
 // that is not a command gives nothing and says why.
 std::optional<HostCommand> ParseHostCommand(const std::string& line, std::string& error);
+
+// Quotes per second for `rate quotes N` and --quote-rate: 1 to MaxQuoteRate.
+inline constexpr double MaxQuoteRate = 10000000;
+std::optional<double> ParseQuoteRate(const std::string& text);
 
 // The command summary printed by `help`.
 const char* CommandHelpText();

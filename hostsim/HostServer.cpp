@@ -9,6 +9,7 @@
 #include "host/WireRecords.h"
 #include "host/WireText.h"
 #include "hostsim/FrameLog.h"
+#include "hostsim/StampClock.h"
 
 namespace quillon::hostsim {
 namespace {
@@ -19,6 +20,8 @@ using namespace quillon::host;
 constexpr int LongestWaitMs = 10;
 // In flood mode quotes are queued until this much waits for the socket.
 constexpr std::size_t FloodQueueBytes = 256 * 1024;
+// Paced quotes wake the loop this often, so a given rate goes out in small even bursts.
+constexpr int PacedWaitMs = 1;
 // A plugin that stops reading does not make the simulator hoard quotes: rounds are
 // skipped (their changes go out later, coalesced) while this much is queued.
 constexpr std::size_t RealTimeQueueLimit = 4 * 1024 * 1024;
@@ -110,6 +113,7 @@ void HostServer::PublishStats() {
 void HostServer::Run() {
     lastReport_ = Clock::now();
     nextRound_ = Clock::now();
+    pacedSince_ = Clock::now();
     while (!stopRequested_ && !quitting_) {
         Clock::time_point now = Clock::now();
         RunCommands(now);
@@ -117,6 +121,7 @@ void HostServer::Run() {
         // A flood keeps the queue topped up, so the poll below waits for room on the
         // link rather than for the clock.
         if (!paused_ && options_.flood) FloodFill();
+        if (!paused_ && Paced()) PacedFill(now);
 
         // How long the loop may sleep: until the next round, a script's wake-up, or the
         // inbox check.
@@ -125,7 +130,8 @@ void HostServer::Run() {
             return static_cast<int>(std::clamp<long long>(ms, 0, LongestWaitMs));
         };
         int timeoutMs = LongestWaitMs;
-        if (!paused_ && !options_.flood) timeoutMs = std::min(timeoutMs, untilMs(nextRound_));
+        if (!paused_ && Paced()) timeoutMs = PacedWaitMs;
+        if (!paused_ && !options_.flood && !Paced()) timeoutMs = std::min(timeoutMs, untilMs(nextRound_));
         if (!script_.lines.empty() && !script_.waiting) timeoutMs = std::min(timeoutMs, untilMs(script_.resumeAt));
 
         std::vector<PollRequest> polls;
@@ -147,7 +153,7 @@ void HostServer::Run() {
             now - connection_->connectedAt > std::chrono::milliseconds(options_.helloTimeoutMs)) {
             EndConnection("no hello within " + std::to_string(options_.helloTimeoutMs) + " ms");
         }
-        if (!paused_ && !options_.flood && now >= nextRound_) {
+        if (!paused_ && !options_.flood && !Paced() && now >= nextRound_) {
             MarketRound();
             const auto period =
                 std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / options_.rate));
@@ -264,6 +270,7 @@ void HostServer::SendFrame(std::uint32_t msgType, std::int32_t value, std::int32
 void HostServer::SendQuote(std::size_t index, std::uint32_t msgType, std::int32_t requestId) {
     std::array<unsigned char, quote_record::Size> record;
     engine_.WriteQuoteRecord(index, record.data());
+    if (options_.stamp && msgType == HOSTMSG_QUOTE_PUSH) requestId = QuoteStamp(MonotonicRawMicroseconds());
     SendFrame(msgType, 0, requestId, record.data(), record.size());
     ++totals_.quotesOut;
 }
@@ -305,6 +312,7 @@ bool HostServer::HandleFrame(const Frame& frame, std::string& fault) {
             return false;
         }
         link.greeted = true;
+        link.helloAt = Clock::now();
         Say("plugin hello: " + hello->name + " (mode " + std::to_string(header.value) + "); log-in " +
             (options_.loginOk ? "accepted" : "refused"));
         SendFrame(HOSTMSG_LOGIN_RESULT, options_.loginOk ? 0 : -1, 0, nullptr, 0);
@@ -346,6 +354,7 @@ bool HostServer::HandleFrame(const Frame& frame, std::string& fault) {
             return true;
         case HOSTMSG_REQ_CONTRACT_LIST: {
             if (!expectLength(0)) return false;
+            NoteRequestAfterLoad("REQ_CONTRACT_LIST");
             std::vector<unsigned char> slots(contractList_.size() * ExchangeSlotSize);
             for (std::size_t i = 0; i < contractList_.size(); ++i) {
                 WriteTextSlot(reinterpret_cast<char*>(slots.data() + i * ExchangeSlotSize), ExchangeSlotSize,
@@ -356,6 +365,7 @@ bool HostServer::HandleFrame(const Frame& frame, std::string& fault) {
         }
         case HOSTMSG_REQ_SELECTED: {
             if (!expectLength(0)) return false;
+            NoteRequestAfterLoad("REQ_SELECTED");
             std::array<unsigned char, CodeSlotSize> slot;
             WriteTextSlot(reinterpret_cast<char*>(slot.data()), slot.size(), selection_);
             SendFrame(HOSTMSG_SELECTED, 0, header.requestId, slot.data(), slot.size());
@@ -453,18 +463,58 @@ void HostServer::MarketRound() {
     }
 }
 
+void HostServer::PushNextQuote() {
+    Connection& link = *connection_;
+    if (link.floodCursor >= link.subscribedOrder.size()) {
+        engine_.AdvanceRound(link.subscribedOrder);
+        link.floodCursor = 0;
+    }
+    const std::size_t index = link.subscribedOrder[link.floodCursor++];
+    SendQuote(index, HOSTMSG_QUOTE_PUSH, 0);
+    engine_.ClearChanged(index);
+}
+
 void HostServer::FloodFill() {
     if (!connection_ || !connection_->greeted || connection_->subscribedOrder.empty()) return;
-    Connection& link = *connection_;
-    while (PendingBytes() < FloodQueueBytes) {
-        if (link.floodCursor >= link.subscribedOrder.size()) {
-            engine_.AdvanceRound(link.subscribedOrder);
-            link.floodCursor = 0;
-        }
-        const std::size_t index = link.subscribedOrder[link.floodCursor++];
-        SendQuote(index, HOSTMSG_QUOTE_PUSH, 0);
-        engine_.ClearChanged(index);
+    while (PendingBytes() < FloodQueueBytes) PushNextQuote();
+}
+
+void HostServer::PacedFill(Clock::time_point now) {
+    if (!connection_ || !connection_->greeted || connection_->subscribedOrder.empty()) {
+        pacedSince_ = now;
+        pacedSent_ = 0;
+        return;
     }
+    const double elapsed = std::chrono::duration<double>(now - pacedSince_).count();
+    const auto due = static_cast<std::uint64_t>(elapsed * options_.quoteRate);
+    while (pacedSent_ < due) {
+        if (PendingBytes() >= FloodQueueBytes) {
+            // The link takes less than the rate: what is due now is dropped rather than
+            // stored up, so the rate sent shows the shortfall and no burst follows.
+            totals_.quotesMissed += due - pacedSent_;
+            pacedSince_ = now;
+            pacedSent_ = 0;
+            return;
+        }
+        PushNextQuote();
+        ++pacedSent_;
+    }
+    // Counted from a recent start, so the sums stay exact however long the run.
+    if (elapsed > 10.0) {
+        pacedSince_ += std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>(static_cast<double>(pacedSent_) / options_.quoteRate));
+        pacedSent_ = 0;
+    }
+}
+
+void HostServer::NoteRequestAfterLoad(const char* name) {
+    Connection& link = *connection_;
+    if (!link.loaded || link.askedAfterLoad) return;
+    link.askedAfterLoad = true;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f",
+                  std::chrono::duration<double>(Clock::now() - link.helloAt).count());
+    Say(std::string("plugin's first request after the load: ") + name + ", " + seconds + " s after its hello");
 }
 
 void HostServer::RunCommands(Clock::time_point now) {
@@ -548,7 +598,11 @@ void HostServer::Execute(const HostCommand& command, CommandSource& source, Cloc
             break;
         case CommandKind::Rate:
             options_.flood = command.flood;
-            if (!command.flood) {
+            options_.quoteRate = command.quoteRate;
+            if (command.quoteRate > 0) {
+                pacedSince_ = now;
+                pacedSent_ = 0;
+            } else if (!command.flood) {
                 options_.rate = command.rate;
                 engine_.SetSecondsPerRound(1.0 / command.rate);
                 nextRound_ = now;
@@ -560,6 +614,8 @@ void HostServer::Execute(const HostCommand& command, CommandSource& source, Cloc
         case CommandKind::Resume:
             paused_ = false;
             nextRound_ = now;
+            pacedSince_ = now;
+            pacedSent_ = 0;
             break;
         case CommandKind::Stats:
             ReportStats();
@@ -583,6 +639,7 @@ void HostServer::ReportStats() {
     const Clock::time_point now = Clock::now();
     const double seconds = std::chrono::duration<double>(now - lastReport_).count();
     const std::uint64_t quotes = totals_.quotesOut - quotesAtLastReport_;
+    const std::uint64_t missed = totals_.quotesMissed - missedAtLastReport_;
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.1f", seconds > 0 ? quotes / seconds : 0.0);
     Say("stats: " + std::string(connection_ ? "plugin connected" : "no plugin") + ", frames in " +
@@ -590,9 +647,11 @@ void HostServer::ReportStats() {
         std::to_string(totals_.bytesIn) + " out " + std::to_string(totals_.bytesOut) + ", quotes " +
         std::to_string(totals_.quotesOut) + " (" + rate + "/s over " + Seconds(seconds) + " s)" + ", subscribed " +
         std::to_string(connection_ ? connection_->subscribed.size() : 0) + ", rounds " +
-        std::to_string(engine_.Round()) + (paused_ ? ", paused" : "") + (options_.flood ? ", flood" : ""));
+        std::to_string(engine_.Round()) + (paused_ ? ", paused" : "") + (options_.flood ? ", flood" : "") +
+        (Paced() ? ", paced at " + Seconds(options_.quoteRate) + "/s, " + std::to_string(missed) + " missed" : ""));
     lastReport_ = now;
     quotesAtLastReport_ = totals_.quotesOut;
+    missedAtLastReport_ = totals_.quotesMissed;
 }
 
 }  // namespace quillon::hostsim

@@ -25,6 +25,10 @@ struct HostServerOptions {
     std::uint64_t seed = 1;
     double rate = 2.0;  // quote rounds per second
     bool flood = false;
+    // Quotes per second, spread evenly over the subscriptions (0: rounds or flood decide).
+    double quoteRate = 0;
+    // Pushed quotes carry the raw monotonic clock in microseconds in their request id.
+    bool stamp = false;
     char optionClass = '2';
     bool logFrames = false;
     bool loginOk = true;
@@ -43,6 +47,8 @@ struct HostServerStats {
     std::uint64_t bytesIn = 0;
     std::uint64_t bytesOut = 0;
     std::uint64_t quotesOut = 0;
+    // Paced quotes that were due while the link was full and so never sent.
+    std::uint64_t quotesMissed = 0;
     std::uint64_t rounds = 0;
     std::size_t subscribed = 0;
 };
@@ -110,6 +116,8 @@ private:
         std::size_t progressTenths = 1;  // the next tenth of the load to report
         bool loaded = false;
         Clock::time_point connectedAt;
+        Clock::time_point helloAt;
+        bool askedAfterLoad = false;
         Clock::time_point firstInstrumentAt;
         std::size_t floodCursor = 0;
     };
@@ -128,6 +136,9 @@ private:
     std::size_t PendingBytes() const;
     void MarketRound();
     void FloodFill();
+    void PacedFill(Clock::time_point now);
+    void PushNextQuote();
+    void NoteRequestAfterLoad(const char* name);
     void RunCommands(Clock::time_point now);
     void RunSource(CommandSource& source, Clock::time_point now);
     bool WaitIsOver(WaitTarget target) const;
@@ -136,6 +147,7 @@ private:
     void PublishStats();
     std::vector<unsigned char> InstrumentRecord(std::size_t index) const;
     char FutureClass() const;
+    bool Paced() const { return !options_.flood && options_.quoteRate > 0; }
 
     Market market_;
     HostServerOptions options_;
@@ -152,12 +164,16 @@ private:
     bool quitting_ = false;
     bool paused_ = false;
     Clock::time_point nextRound_;
+    // Paced quotes: how many have gone since pacedSince_.
+    Clock::time_point pacedSince_;
+    std::uint64_t pacedSent_ = 0;
 
     std::vector<std::string> contractList_;
     std::string selection_;
 
     HostServerStats totals_;
     std::uint64_t quotesAtLastReport_ = 0;
+    std::uint64_t missedAtLastReport_ = 0;
     Clock::time_point lastReport_;
     mutable std::mutex statsMutex_;
     HostServerStats published_;

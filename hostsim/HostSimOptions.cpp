@@ -53,6 +53,22 @@ std::optional<HostSimOptions> ParseHostSimArguments(const std::vector<std::strin
             options.help = true;
         } else if (name == "--flood") {
             options.server.flood = true;
+        } else if (name == "--print-market") {
+            options.printMarket = true;
+        } else if (name == "--stamp") {
+            options.server.stamp = true;
+        } else if (name == "--quote-rate") {
+            const auto text = value();
+            if (!text) return std::nullopt;
+            const auto quotes = ParseQuoteRate(*text);
+            if (!quotes) return invalid(*text);
+            options.server.quoteRate = *quotes;
+        } else if (name == "--strikes") {
+            const auto text = value();
+            if (!text) return std::nullopt;
+            const auto strikes = ReadWhole(*text, 1, MaxStrikesPerExpiry);
+            if (!strikes) return invalid(*text);
+            options.strikesPerExpiry = static_cast<int>(*strikes);
         } else if (name == "--log") {
             options.server.logFrames = true;
         } else if (name == "--listen") {
@@ -125,10 +141,14 @@ const char* HostSimUsageText() {
            "  --seed N              random seed of the quote engine (default 1)\n"
            "  --rate N              quote rounds per second (default 2)\n"
            "  --flood               push quotes as fast as the link takes\n"
+           "  --quote-rate N        push N quotes per second, round the subscriptions in turn\n"
+           "  --stamp               pushed quotes carry CLOCK_MONOTONIC_RAW microseconds in their request id\n"
+           "  --strikes N           strikes per expiry in the built-in market (default: from its size)\n"
            "  --option-class C      product class byte of options (default 2)\n"
            "  --login ok|fail       answer to the plugin's hello (default ok)\n"
            "  --script FILE         commands to run, one a line (sleep MS, wait plugin|loaded|closed)\n"
            "  --log                 print every frame both ways\n"
+           "  --print-market        list the market, one instrument a line, and stop\n"
            "Commands are also read from standard input; type help for the list.";
 }
 

@@ -12,10 +12,12 @@ namespace quillon::hostsim {
 struct HostSimOptions {
     HostServerOptions server;
     int instrumentCount = 1200;
+    int strikesPerExpiry = 0;  // 0: as the size gives
     std::optional<ListingDate> date;
     std::string marketFile;
     std::string scriptFile;
     bool help = false;
+    bool printMarket = false;  // list the market's instruments and stop
 };
 
 // "host:port" with a port 0..65535 (0: the system picks a free port).

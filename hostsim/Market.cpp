@@ -1,6 +1,7 @@
 #include "hostsim/Market.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace quillon::hostsim {
 
@@ -26,6 +27,23 @@ std::vector<std::string> Market::CodesOf(const std::string& exchange) const {
         if (instrument.exchange == exchange) codes.push_back(instrument.code);
     }
     return codes;
+}
+
+std::string Market::Listing() const {
+    std::string text;
+    for (const Instrument& instrument : instruments_) {
+        text += instrument.exchange + ' ' + instrument.code;
+        if (!instrument.isOption) {
+            text += " future\n";
+            continue;
+        }
+        char strike[32];
+        std::snprintf(strike, sizeof strike, "%.10g", instrument.strike);
+        const std::string underlying =
+            instrument.underlying >= 0 ? instruments_[static_cast<std::size_t>(instrument.underlying)].code : "-";
+        text += std::string(instrument.isCall ? " call " : " put ") + underlying + ' ' + strike + '\n';
+    }
+    return text;
 }
 
 }  // namespace quillon::hostsim

@@ -48,6 +48,11 @@ public:
     // The codes of one exchange in listing order; empty for an exchange not listed.
     std::vector<std::string> CodesOf(const std::string& exchange) const;
 
+    // One instrument a line in listing order, for scripts that pick codes:
+    // "EXCHANGE CODE future" or "EXCHANGE CODE call|put UNDERLYING STRIKE" (the
+    // underlying "-" when the market does not list it).
+    std::string Listing() const;
+
 private:
     std::vector<Instrument> instruments_;
     std::vector<std::string> exchanges_;

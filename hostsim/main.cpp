@@ -53,8 +53,15 @@ int main(int argc, char** argv) {
     } else {
         BuiltInMarketOptions marketOptions;
         marketOptions.instrumentCount = options->instrumentCount;
+        marketOptions.strikesPerExpiry = options->strikesPerExpiry;
         marketOptions.date = options->date.value_or(TodaysDate());
         market = BuildBuiltInMarket(marketOptions);
+    }
+
+    if (options->printMarket) {
+        const std::string listing = market->Listing();
+        std::fwrite(listing.data(), 1, listing.size(), stdout);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     }
 
     std::vector<std::string> script;

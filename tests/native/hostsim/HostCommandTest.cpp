@@ -26,6 +26,7 @@ TEST(HostCommandTest, ReadsEachCommandAndRejectsWhatItCannotRun) {
         {"login fail", true, CommandKind::Login},
         {"rate 10", true, CommandKind::Rate},
         {"rate flood", true, CommandKind::Rate},
+        {"rate quotes 20000", true, CommandKind::Rate},
         {"pause", true, CommandKind::Pause},
         {"resume", true, CommandKind::Resume},
         {"stats", true, CommandKind::Stats},
@@ -41,6 +42,11 @@ TEST(HostCommandTest, ReadsEachCommandAndRejectsWhatItCannotRun) {
         {"rate 0", false, {}},
         {"rate -3", false, {}},
         {"rate nan", false, {}},
+        {"rate quotes", false, {}},
+        {"rate quotes 0", false, {}},
+        {"rate quotes 2e7", false, {}},
+        {"rate quotes many", false, {}},
+        {"rate 10 20", false, {}},
         {"sleep", false, {}},
         {"sleep -1", false, {}},
         {"wait forever", false, {}},
@@ -67,6 +73,13 @@ TEST(HostCommandTest, ReadsEachCommandAndRejectsWhatItCannotRun) {
     const auto show = ParseHostCommand("show -5 20 800 600", error);
     ASSERT_TRUE(show && show->placement);
     EXPECT_EQ(*show->placement, (host::WindowPlacement{-5, 20, 800, 600}));
+    const auto quotes = ParseHostCommand("rate quotes 20000", error);
+    ASSERT_TRUE(quotes);
+    EXPECT_EQ(quotes->quoteRate, 20000);
+    EXPECT_FALSE(quotes->flood);
+    const auto flood = ParseHostCommand("rate flood", error);
+    ASSERT_TRUE(flood);
+    EXPECT_EQ(flood->quoteRate, 0);
     const auto list = ParseHostCommand("list IF2612 IO2612-C-3900", error);
     ASSERT_TRUE(list);
     EXPECT_EQ(list->codes, (std::vector<std::string>{"IF2612", "IO2612-C-3900"}));
@@ -84,7 +97,8 @@ TEST(HostSimOptionsTest, ReadsTheCommandLine) {
     EXPECT_EQ(fromEnvironment->server.address, (host::LinkAddress{"localhost", 9000}));
 
     auto full = ParseHostSimArguments({"--listen", "127.0.0.1:0", "--seed", "9", "--instruments", "30000", "--flood",
-                                       "--log", "--option-class", "8", "--date", "20270115", "--login", "fail"},
+                                       "--log", "--option-class", "8", "--date", "20270115", "--login", "fail",
+                                       "--stamp", "--quote-rate", "20000", "--strikes", "100", "--print-market"},
                                       "localhost:9000", error);
     ASSERT_TRUE(full) << error;
     EXPECT_EQ(full->server.address, (host::LinkAddress{"127.0.0.1", 0}));
@@ -94,6 +108,14 @@ TEST(HostSimOptionsTest, ReadsTheCommandLine) {
     EXPECT_TRUE(full->server.logFrames);
     EXPECT_EQ(full->server.optionClass, '8');
     EXPECT_FALSE(full->server.loginOk);
+    EXPECT_TRUE(full->server.stamp);
+    EXPECT_EQ(full->server.quoteRate, 20000);
+    EXPECT_EQ(full->strikesPerExpiry, 100);
+    EXPECT_TRUE(full->printMarket);
+    EXPECT_FALSE(defaults->printMarket);
+    EXPECT_FALSE(defaults->server.stamp);
+    EXPECT_EQ(defaults->server.quoteRate, 0);
+    EXPECT_EQ(defaults->strikesPerExpiry, 0);
     ASSERT_TRUE(full->date);
     EXPECT_EQ(full->date->month, 1);
 
@@ -103,6 +125,9 @@ TEST(HostSimOptionsTest, ReadsTheCommandLine) {
         {"--seed", "x"},           {"--instruments", "2"},
         {"--rate", "0"},           {"--option-class", "22"},
         {"--date", "20271301"},    {"--login", "yes"},
+        {"--quote-rate", "0"},     {"--quote-rate", "fast"},
+        {"--strikes", "0"},        {"--strikes", "1001"},
+        {"--strikes"},
         {"--frobnicate"},
     };
     for (const auto& arguments : bad) {

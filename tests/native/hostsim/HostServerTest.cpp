@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <map>
 #include <set>
 
 #include "PluginClient.h"
@@ -8,6 +10,7 @@
 #include "host/WireRecords.h"
 #include "host/WireText.h"
 #include "hostsim/BuiltInMarket.h"
+#include "hostsim/StampClock.h"
 
 namespace quillon::hostsim::test {
 namespace {
@@ -388,6 +391,137 @@ TEST(HostServerTest, PauseHoldsThePushesAndResumeRestartsThem) {
     ASSERT_TRUE(quote);
     EXPECT_EQ(quote->header.msgType, HOSTMSG_QUOTE_PUSH);
     EXPECT_EQ(QuoteCode(quote->payload.data()), "IF2612");
+}
+
+}  // namespace
+}  // namespace quillon::hostsim::test
+
+namespace quillon::hostsim::test {
+namespace {
+
+using namespace quillon::host;
+
+// The stamp is the low 32 bits of a microsecond clock: how far `later` is past it.
+std::uint32_t MicrosecondsSince(std::int32_t stamp, std::uint64_t later) {
+    return static_cast<std::uint32_t>(later) - static_cast<std::uint32_t>(stamp);
+}
+
+TEST(HostServerTest, StampedPushesCarryTheRawMonotonicClockAndRepliesKeepTheirIds) {
+    BuiltInMarketOptions marketOptions;
+    marketOptions.instrumentCount = 70;
+    marketOptions.date = {2026, 11, 20};
+    HostServerOptions options;
+    options.stamp = true;
+    options.rate = 50;
+    RunningServer running(BuildBuiltInMarket(marketOptions), options);
+    PluginClient plugin(running.Port());
+    plugin.SendHello();
+    ASSERT_TRUE(plugin.Expect(HOSTMSG_LOGIN_RESULT));
+
+    const std::uint64_t before = MonotonicRawMicroseconds();
+    plugin.SendCode(HOSTMSG_QUOTE_SUBSCRIBE, "IF2612");
+    std::vector<std::int32_t> stamps;
+    while (stamps.size() < 5) {
+        auto quote = plugin.Receive();
+        ASSERT_TRUE(quote);
+        ASSERT_EQ(quote->header.msgType, HOSTMSG_QUOTE_PUSH);
+        stamps.push_back(quote->header.requestId);
+    }
+    const std::uint64_t after = MonotonicRawMicroseconds();
+    // Each stamp was taken between the subscription and its arrival, in order.
+    for (std::size_t i = 0; i < stamps.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_NE(stamps[i], 0);
+        EXPECT_LE(MicrosecondsSince(stamps[i], after), after - before);
+        if (i > 0) {
+            EXPECT_LE(MicrosecondsSince(stamps[i], after), MicrosecondsSince(stamps[i - 1], after));
+        }
+    }
+
+    plugin.SendCode(HOSTMSG_QUOTE_REQUEST, "IF2612", 77);
+    auto reply = plugin.Expect(HOSTMSG_QUOTE_REPLY);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->header.requestId, 77);
+}
+
+TEST(HostServerTest, QuoteStampIsTheClocksLowBitsAndNeverZero) {
+    EXPECT_EQ(QuoteStamp(123456789u), 123456789);
+    EXPECT_EQ(QuoteStamp(0x1'0000'0005ull), 5);
+    EXPECT_EQ(QuoteStamp(0xFFFF'FFFFull), -1);
+    EXPECT_EQ(QuoteStamp(0), 1);
+    EXPECT_EQ(QuoteStamp(0x7'0000'0000ull), 1);
+}
+
+TEST(HostServerTest, PacedQuotesGoRoundTheSubscriptionsAtTheirRateAndReportWhatWasSent) {
+    BuiltInMarketOptions marketOptions;
+    marketOptions.instrumentCount = 70;
+    marketOptions.date = {2026, 11, 20};
+    const Market reference = BuildBuiltInMarket(marketOptions);
+    HostServerOptions options;
+    options.quoteRate = 1000;
+    RunningServer running(BuildBuiltInMarket(marketOptions), options);
+    PluginClient plugin(running.Port());
+    plugin.SendHello();
+    ASSERT_TRUE(plugin.Expect(HOSTMSG_LOGIN_RESULT));
+    const std::vector<std::string> codes = {reference.At(0).code, reference.At(1).code, reference.At(2).code};
+    for (const std::string& code : codes) plugin.SendCode(HOSTMSG_QUOTE_SUBSCRIBE, code);
+    for (std::size_t i = 0; i < codes.size(); ++i) ASSERT_TRUE(plugin.Expect(HOSTMSG_QUOTE_PUSH));
+
+    // 300 quotes at 1,000 a second cannot all be there in much less than 0.3 s, however
+    // fast the machine; each code gets its share.
+    const auto start = std::chrono::steady_clock::now();
+    std::map<std::string, int> perCode;
+    for (int i = 0; i < 300; ++i) {
+        auto quote = plugin.Receive();
+        ASSERT_TRUE(quote);
+        ASSERT_EQ(quote->header.msgType, HOSTMSG_QUOTE_PUSH);
+        ++perCode[QuoteCode(quote->payload.data())];
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+    ASSERT_EQ(perCode.size(), codes.size());
+    for (const auto& [code, count] : perCode) EXPECT_NEAR(count, 100, 2) << code;
+
+    running.Server().Post("stats");
+    ASSERT_TRUE(running.WaitFor([&](const HostServerStats&) { return HasLineStarting(running.Lines(), "stats: "); }));
+    const std::vector<std::string> lines = running.Lines();
+    const auto stats = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.rfind("stats: ", 0) == 0;
+    });
+    EXPECT_NE(stats->find("paced at 1000.00/s"), std::string::npos) << *stats;
+
+    // Flood takes over from the pace, and a pace can be set again by command.
+    running.Server().Post("rate flood");
+    running.Server().Post("rate quotes 500");
+    ASSERT_TRUE(plugin.Expect(HOSTMSG_QUOTE_PUSH));
+}
+
+TEST(HostServerTest, TheFirstRequestAfterTheLoadIsTimedFromTheHello) {
+    BuiltInMarketOptions marketOptions;
+    marketOptions.instrumentCount = 70;
+    marketOptions.date = {2026, 11, 20};
+    const Market reference = BuildBuiltInMarket(marketOptions);
+    RunningServer running(BuildBuiltInMarket(marketOptions), HostServerOptions{});
+    PluginClient plugin(running.Port());
+    plugin.SendHello();
+    ASSERT_TRUE(plugin.Expect(HOSTMSG_LOGIN_RESULT));
+    // A request before the load is not the one timed.
+    plugin.Send(HOSTMSG_REQ_SELECTED, 1);
+    ASSERT_TRUE(plugin.Expect(HOSTMSG_SELECTED));
+    for (const Instrument& instrument : reference.Instruments()) {
+        plugin.SendCode(HOSTMSG_REQ_INSTRUMENT, instrument.code, 2);
+        ASSERT_TRUE(plugin.Expect(HOSTMSG_INSTRUMENT));
+    }
+    plugin.Send(HOSTMSG_REQ_CONTRACT_LIST, 3);
+    ASSERT_TRUE(plugin.Expect(HOSTMSG_CONTRACT_LIST));
+    plugin.Send(HOSTMSG_REQ_SELECTED, 4);
+    ASSERT_TRUE(plugin.Expect(HOSTMSG_SELECTED));
+    const std::string timed = "plugin's first request after the load: ";
+    ASSERT_TRUE(running.WaitFor([&](const HostServerStats&) { return HasLineStarting(running.Lines(), timed); }));
+    const std::vector<std::string> lines = running.Lines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [&](const std::string& line) { return line.rfind(timed, 0) == 0; }),
+              1);
+    EXPECT_TRUE(HasLineStarting(lines, timed + "REQ_CONTRACT_LIST, "));
 }
 
 }  // namespace

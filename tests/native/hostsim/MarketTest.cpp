@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "hostsim/BuiltInMarket.h"
@@ -87,6 +88,75 @@ TEST(BuiltInMarketTest, SizeFollowsTheRequestedCountWithTwoOrMoreExpiries) {
         for (const auto& [product, futures] : futuresPerProduct) EXPECT_GE(futures, 2) << product;
         for (const auto& [future, sides] : sidesPerFuture) EXPECT_EQ(sides.first, sides.second);
     }
+}
+
+TEST(BuiltInMarketTest, StrikesPerExpiryMakeEveryChainThatLong) {
+    BuiltInMarketOptions options;
+    options.instrumentCount = 700;
+    options.strikesPerExpiry = 100;
+    options.date = {2026, 11, 20};
+    const Market market = BuildBuiltInMarket(options);
+    std::map<int, std::vector<double>> callStrikes;
+    std::map<int, int> puts;
+    std::size_t futures = 0;
+    for (const Instrument& instrument : market.Instruments()) {
+        if (!instrument.isOption) {
+            ++futures;
+        } else if (instrument.isCall) {
+            callStrikes[instrument.underlying].push_back(instrument.strike);
+        } else {
+            ++puts[instrument.underlying];
+        }
+    }
+    ASSERT_GE(futures, 2u);
+    EXPECT_EQ(callStrikes.size(), futures);
+    EXPECT_EQ(market.Size(), futures * 201);
+    for (const auto& [future, strikes] : callStrikes) {
+        SCOPED_TRACE(market.At(static_cast<std::size_t>(future)).code);
+        EXPECT_EQ(strikes.size(), 100u);
+        EXPECT_EQ(puts[future], 100);
+        EXPECT_TRUE(std::is_sorted(strikes.begin(), strikes.end()));
+        EXPECT_EQ(std::adjacent_find(strikes.begin(), strikes.end()), strikes.end());
+        EXPECT_GT(strikes.front(), 0);
+    }
+    // Every code still fits its slot and is unique.
+    std::set<std::string> codes;
+    for (const Instrument& instrument : market.Instruments()) {
+        EXPECT_LE(instrument.code.size(), MaxCodeLength);
+        codes.insert(instrument.code);
+    }
+    EXPECT_EQ(codes.size(), market.Size());
+}
+
+TEST(BuiltInMarketTest, ListingNamesEachInstrumentWithItsUnderlyingAndStrike) {
+    const Market market = MarketOf(70);
+    std::istringstream listing(market.Listing());
+    std::size_t index = 0;
+    for (std::string line; std::getline(listing, line); ++index) {
+        ASSERT_LT(index, market.Size());
+        const Instrument& instrument = market.At(index);
+        std::istringstream words(line);
+        std::string exchange, code, kind, underlying;
+        double strike = 0;
+        words >> exchange >> code >> kind;
+        EXPECT_EQ(exchange, instrument.exchange);
+        EXPECT_EQ(code, instrument.code);
+        if (!instrument.isOption) {
+            EXPECT_EQ(kind, "future");
+            continue;
+        }
+        words >> underlying >> strike;
+        EXPECT_EQ(kind, instrument.isCall ? "call" : "put");
+        EXPECT_EQ(underlying, market.At(static_cast<std::size_t>(instrument.underlying)).code);
+        EXPECT_DOUBLE_EQ(strike, instrument.strike);
+    }
+    EXPECT_EQ(index, market.Size());
+
+    std::istringstream csv("exchange,code,class,tick,reference price\nCZCE,SR701P5700,2,0.5,80\n");
+    std::string error;
+    const auto alone = LoadMarketCsv(csv, error);
+    ASSERT_TRUE(alone) << error;
+    EXPECT_EQ(alone->Listing(), "CZCE SR701P5700 put - 5700\n");
 }
 
 TEST(BuiltInMarketTest, StrikesStepByTheExchangeIntervals) {
