@@ -167,6 +167,12 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 OnArrivalWake();
                 return 0;
             }
+            if (wParam == RepaintTimerId) {
+                KillTimer(GetSafeHwnd(), RepaintTimerId);
+                board::FlushDeferredRepaints();
+                lastRepaint_ = std::chrono::steady_clock::now();
+                return 0;
+            }
             if (wParam == ArrivalRescueTimerId) {
                 if (arrivals.Snapshot().queued != 0 && !arrivals.WakeOutstanding()) OnArrivalWake();
                 return 0;
@@ -225,6 +231,8 @@ void CMainFrame::OnDestroy() {
     DiscardQueuedArrivals();
     KillTimer(GetSafeHwnd(), ArrivalTimerId);
     KillTimer(GetSafeHwnd(), ArrivalRescueTimerId);
+    KillTimer(GetSafeHwnd(), RepaintTimerId);
+    board::FlushDeferredRepaints();
     KillTimer(GetSafeHwnd(), BenchStatsTimerId);
     grid::CGridCtrl::SetPaintObserver(nullptr);
     bench_trace::Close();
@@ -284,9 +292,20 @@ void CMainFrame::OnArrivalWake() {
             if (std::chrono::steady_clock::now() >= turnEnd) break;
         }
         dataLock.Release();
-        // A turn inside a modal box's loop runs within the turn that opened the box, whose
-        // batch would hold these repaints until the box closes.
-        repaints.Flush();
+        // Repaints go out at most once a display frame: a paint of a whole board costs
+        // milliseconds, and quotes arriving steadily would otherwise have the boards
+        // painted after every turn. (Explicitly here also because a turn inside a modal
+        // box's loop runs within the turn that opened the box, whose batch would hold these
+        // repaints until the box closes.)
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastRepaint_ >= FloodPaintInterval) {
+            repaints.Flush();
+            lastRepaint_ = now;
+        } else {
+            repaints.Defer();
+            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(FloodPaintInterval - (now - lastRepaint_));
+            SetTimer(GetSafeHwnd(), RepaintTimerId, static_cast<UINT>(std::max<long long>(1, wait.count())), nullptr);
+        }
     }
     bench_trace::MaybeWriteStats(arrivals.Snapshot());
     if (!arrivals.FinishTurn()) return;
@@ -297,6 +316,10 @@ void CMainFrame::OnArrivalWake() {
     // input waits the next turn goes behind it on a timer.
     const auto now = std::chrono::steady_clock::now();
     if (now - lastFloodPaint_ >= floodPaintInterval_) {
+        // The repaint timer cannot fire while wake-ups keep coming: its work is done here.
+        KillTimer(GetSafeHwnd(), RepaintTimerId);
+        board::FlushDeferredRepaints();
+        lastRepaint_ = now;
         EnumThreadWindows(GetCurrentThreadId(), &PaintPendingUpdates, 0);
         lastFloodPaint_ = std::chrono::steady_clock::now();
         floodPaintInterval_ =

@@ -85,12 +85,14 @@ private:
     static constexpr UINT_PTR ArrivalTimerId = 0x5141;
     static constexpr UINT_PTR BenchStatsTimerId = 0x5142;
     static constexpr UINT_PTR ArrivalRescueTimerId = 0x5143;
+    static constexpr UINT_PTR RepaintTimerId = 0x5144;
     static constexpr std::chrono::milliseconds ArrivalTurnBudget{8};
-    // Under a flood the boards paint at most this often: about the display's rate.
+    // The boards are repainted at most this often: about the display's rate.
     static constexpr std::chrono::milliseconds FloodPaintInterval{16};
 
     board::CDlgOptionTTable board_;
     std::chrono::steady_clock::time_point lastFloodPaint_{};
+    std::chrono::steady_clock::time_point lastRepaint_{};
     std::chrono::steady_clock::duration floodPaintInterval_ = FloodPaintInterval;
     // Set by the host's closing message: from then on arrivals, popup-close and
     // column-change messages are ignored and no popup is opened.

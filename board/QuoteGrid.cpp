@@ -106,11 +106,15 @@ RepaintBatch::RepaintBatch() : outermost_(!batchOpen) {
 
 RepaintBatch::~RepaintBatch() {
     if (!outermost_) return;
-    Flush();
+    if (!deferred_) Flush();
     batchOpen = false;
 }
 
 void RepaintBatch::Flush() {
+    FlushDeferredRepaints();
+}
+
+void FlushDeferredRepaints() {
     std::vector<HWND> grids;
     grids.swap(batchedGrids);
     // A grid destroyed inside the batch is skipped: its handle is no window any more.

@@ -56,11 +56,18 @@ public:
     RepaintBatch& operator=(const RepaintBatch&) = delete;
 
     void Flush();
+    // Leaves what was collected for FlushDeferredRepaints instead of invalidating it at
+    // the batch's end: the caller paces repaints to the display.
+    void Defer() { deferred_ = true; }
 
 private:
     friend void RepaintGrid(grid::CGridCtrl& grid);
     bool outermost_;
+    bool deferred_ = false;
 };
+
+// Invalidates the grids a deferred batch left behind.
+void FlushDeferredRepaints();
 
 // The display row (1 and up) whose column-0 cell carries `index` as data, or -1.
 int FindRowByIndex(const grid::CGridCtrl& grid, int index);

@@ -1,4 +1,6 @@
 // What the frame does with the host's messages once the program runs.
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <thread>
 
@@ -255,6 +257,50 @@ TEST_F(Dispatch, AQuoteFloodIsWorkedThroughWholeWhileTheBoardsKeepPainting) {
     EXPECT_EQ(popup->QuoteCount() - before, Quotes) << "quotes were lost on the way";
     // Before, WM_PAINT waited until the last posted quote had been handled: one paint.
     EXPECT_GE(gridPaints, 3) << "the board did not paint while the flood was worked through";
+}
+
+TEST_F(Dispatch, QuotesArrivingSteadilyRepaintTheBoardAtTheDisplaysPaceNotPerQuote) {
+    StartLoaded("");
+    Select("IF2301");
+    ASSERT_EQ(Frame().PopupBoards().size(), 1u);
+    board::CDlgOptionTTablePopup* popup = Frame().PopupBoards()[0];
+    Pump();
+    Sleep(50);
+    Pump();
+    gridPaints = 0;
+    grid::CGridCtrl::SetPaintObserver(&CountGridPaint);
+
+    // A quote a millisecond or so, each arriving on its own: without pacing every one
+    // would be its own turn followed by a paint of the future's grid.
+    constexpr int Quotes = 300;
+    const std::vector<unsigned char> future = QuoteBytes("IF2301");
+    const int before = popup->QuoteCount();
+    std::atomic<bool> sent{false};
+    const auto start = std::chrono::steady_clock::now();
+    std::thread host([&] {
+        for (int i = 0; i < Quotes; ++i) {
+            HostCallback(HOSTMSG_QUOTE_PUSH, 0, future.data(), 592, 0);
+            Sleep(1);
+        }
+        sent = true;
+    });
+    while (!sent || ArrivalBacklog() != 0) {
+        Pump();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    }
+    host.join();
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    // The last quotes' repaint waits for the next display frame.
+    for (int wait = 0; wait < 10; ++wait) {
+        Pump();
+        Sleep(10);
+    }
+    grid::CGridCtrl::SetPaintObserver(nullptr);
+
+    EXPECT_EQ(popup->QuoteCount() - before, Quotes);
+    EXPECT_GE(gridPaints, 1) << "the last quotes never reached the screen";
+    const long frames = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / 16);
+    EXPECT_LE(gridPaints, frames + 12) << "the board was painted per quote, not per display frame";
 }
 
 TEST_F(Dispatch, ArrivalsStillQueuedWhenTheFrameGoesAreFreed) {
