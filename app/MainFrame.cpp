@@ -95,6 +95,11 @@ BOOL CALLBACK PaintPendingUpdates(HWND window, LPARAM) {
     return TRUE;
 }
 
+// The queue's counters are only copied when the trace is on: this runs every turn.
+void WriteArrivalStats() {
+    if (bench_trace::Enabled()) bench_trace::MaybeWriteStats(arrivals.Snapshot());
+}
+
 void GridPainted() {
     bench_trace::OnGridPainted();
 }
@@ -178,7 +183,7 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             if (wParam == BenchStatsTimerId) {
-                bench_trace::MaybeWriteStats(arrivals.Snapshot());
+                WriteArrivalStats();
                 return 0;
             }
             break;
@@ -285,7 +290,7 @@ void CMainFrame::OnArrivalWake() {
                 dataLock.Release();
                 if (arrivals.ReleaseWake() && !PostArrivalWake(GetSafeHwnd())) arrivals.CancelWake();
                 OnArrival(record.release());
-                bench_trace::MaybeWriteStats(arrivals.Snapshot());
+                WriteArrivalStats();
                 return;
             }
             OnArrival(record.release());
@@ -307,7 +312,7 @@ void CMainFrame::OnArrivalWake() {
             SetTimer(GetSafeHwnd(), RepaintTimerId, static_cast<UINT>(std::max<long long>(1, wait.count())), nullptr);
         }
     }
-    bench_trace::MaybeWriteStats(arrivals.Snapshot());
+    WriteArrivalStats();
     if (!arrivals.FinishTurn()) return;
 
     // More is waiting: a flood. Paint at the display's pace, or slower when painting is
