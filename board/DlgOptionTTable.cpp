@@ -64,23 +64,7 @@ BOOL CDlgOptionTTable::OnInitDialog() {
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
-    if (underlyingGrid_) ConfigureQuoteGrid(*underlyingGrid_);
-    if (boardGrid_) ConfigureQuoteGrid(*boardGrid_);
-
-    ColumnCaptions captions;
-    std::vector<ColumnId> ids;
-    {
-        model::DataLock lock;
-        captions = SharedColumnCatalogue().sideCaptions;
-        ids = SharedColumnSet().selectedIds;
-    }
-    BuildSideColumns(captions, ids);
-    {
-        model::DataLock lock;
-        captions = SharedColumnCatalogue().boardCaptions;
-        ids = SharedColumnSet().boardIds;
-    }
-    BuildBoardColumns(captions, ids);
+    SetUpQuoteGrids(underlyingGrid_, boardGrid_);
 
     layoutTimer_.Start(hwnd_, LayoutTimerId, LayoutTimerPeriodMs);
     return TRUE;
@@ -116,11 +100,11 @@ bool CDlgOptionTTable::OnCommand(int id, int notifyCode, HWND control) {
 }
 
 void CDlgOptionTTable::BuildSideColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids) {
-    if (underlyingGrid_) BuildQuoteColumns(*underlyingGrid_, captions, ids, 0, CodeColumnWidth);
+    BuildSideQuoteColumns(underlyingGrid_, captions, ids);
 }
 
 void CDlgOptionTTable::BuildBoardColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids) {
-    if (boardGrid_) BuildQuoteColumns(*boardGrid_, captions, ids, StrikeColumnId, StrikeColumnWidth);
+    BuildBoardQuoteColumns(boardGrid_, captions, ids);
 }
 
 void CDlgOptionTTable::LoadContracts(const std::vector<std::string>& codes) {

@@ -97,23 +97,7 @@ BOOL CDlgOptionTTablePopup::OnInitDialog() {
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
-    if (underlyingGrid_) ConfigureQuoteGrid(*underlyingGrid_);
-    if (boardGrid_) ConfigureQuoteGrid(*boardGrid_);
-
-    ColumnCaptions captions;
-    std::vector<ColumnId> ids;
-    {
-        model::DataLock lock;
-        captions = SharedColumnCatalogue().sideCaptions;
-        ids = SharedColumnSet().selectedIds;
-    }
-    BuildSideColumns(captions, ids);
-    {
-        model::DataLock lock;
-        captions = SharedColumnCatalogue().boardCaptions;
-        ids = SharedColumnSet().boardIds;
-    }
-    BuildBoardColumns(captions, ids);
+    SetUpQuoteGrids(underlyingGrid_, boardGrid_);
 
     RECT window = GetWindowRect();
     initialSize_ = {window.right - window.left, window.bottom - window.top};
@@ -155,11 +139,11 @@ bool CDlgOptionTTablePopup::OnNotify(int controlId, NMHDR* header, LRESULT& resu
 }
 
 void CDlgOptionTTablePopup::BuildSideColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids) {
-    if (underlyingGrid_) BuildQuoteColumns(*underlyingGrid_, captions, ids, 0, CodeColumnWidth);
+    BuildSideQuoteColumns(underlyingGrid_, captions, ids);
 }
 
 void CDlgOptionTTablePopup::BuildBoardColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids) {
-    if (boardGrid_) BuildQuoteColumns(*boardGrid_, captions, ids, StrikeColumnId, StrikeColumnWidth);
+    BuildBoardQuoteColumns(boardGrid_, captions, ids);
 }
 
 void CDlgOptionTTablePopup::ShowUnderlying(const std::string& code) {

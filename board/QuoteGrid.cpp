@@ -4,8 +4,10 @@
 #include <array>
 #include <span>
 
+#include "board/ColumnSet.h"
 #include "board/QuoteCellFormat.h"
 #include "host/WireRecords.h"
+#include "model/DataMutex.h"
 
 namespace quillon::board {
 
@@ -66,6 +68,34 @@ void BuildQuoteColumns(CGridCtrl& grid, const ColumnCaptions& captions, const st
         grid.UpdateScrollBars();
     }
     RepaintGrid(grid);
+}
+
+void BuildSideQuoteColumns(CGridCtrl* grid, const ColumnCaptions& captions, const std::vector<ColumnId>& ids) {
+    if (grid) BuildQuoteColumns(*grid, captions, ids, 0, CodeColumnWidth);
+}
+
+void BuildBoardQuoteColumns(CGridCtrl* grid, const ColumnCaptions& captions, const std::vector<ColumnId>& ids) {
+    if (grid) BuildQuoteColumns(*grid, captions, ids, StrikeColumnId, StrikeColumnWidth);
+}
+
+void SetUpQuoteGrids(CGridCtrl* underlyingGrid, CGridCtrl* boardGrid) {
+    if (underlyingGrid) ConfigureQuoteGrid(*underlyingGrid);
+    if (boardGrid) ConfigureQuoteGrid(*boardGrid);
+
+    ColumnCaptions captions;
+    std::vector<ColumnId> ids;
+    {
+        model::DataLock lock;
+        captions = SharedColumnCatalogue().sideCaptions;
+        ids = SharedColumnSet().selectedIds;
+    }
+    BuildSideQuoteColumns(underlyingGrid, captions, ids);
+    {
+        model::DataLock lock;
+        captions = SharedColumnCatalogue().boardCaptions;
+        ids = SharedColumnSet().boardIds;
+    }
+    BuildBoardQuoteColumns(boardGrid, captions, ids);
 }
 
 void ResetDataRows(CGridCtrl& grid, int rows) {

@@ -36,6 +36,15 @@ void ConfigureQuoteGrid(grid::CGridCtrl& grid);
 void BuildQuoteColumns(grid::CGridCtrl& grid, const ColumnCaptions& captions, const std::vector<ColumnId>& ids,
                        ColumnId wideColumnId, int wideWidth);
 
+// The top grid's columns ("合约" wide) and the T board's ("←涨看跌→" wide); nothing
+// without a grid.
+void BuildSideQuoteColumns(grid::CGridCtrl* grid, const ColumnCaptions& captions, const std::vector<ColumnId>& ids);
+void BuildBoardQuoteColumns(grid::CGridCtrl* grid, const ColumnCaptions& captions, const std::vector<ColumnId>& ids);
+
+// What both boards do to their two grids when their dialog starts: each configured as a
+// quote grid, then given its columns from the shared column set.
+void SetUpQuoteGrids(grid::CGridCtrl* underlyingGrid, grid::CGridCtrl* boardGrid);
+
 // Sets the row count to rows + 1, then empties every data cell and bands the rows.
 void ResetDataRows(grid::CGridCtrl& grid, int rows);
 
