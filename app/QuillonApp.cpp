@@ -1,5 +1,6 @@
 #include "app/QuillonApp.h"
 
+#include <cstdint>
 #include <new>
 
 #include "app/ConfigurationFiles.h"
@@ -35,8 +36,12 @@ CQuillonApp::~CQuillonApp() {
 
 bool CQuillonApp::InitInstance() {
     StartupSettings& settings = Settings();
-    settings.hostWindow = reinterpret_cast<host::WindowHandle>(static_cast<std::uintptr_t>(
-        sources_.hostWindowArgument ? ParseHostWindowArgument(*sources_.hostWindowArgument) : 0));
+    // Window handles carry 32 significant bits; a 64-bit process sees a 32-bit process's
+    // handle sign-extended, so a number from the command line is widened the same way.
+    const std::uint32_t hostWindowWord =
+        sources_.hostWindowArgument ? ParseHostWindowArgument(*sources_.hostWindowArgument) : 0;
+    settings.hostWindow = reinterpret_cast<host::WindowHandle>(
+        static_cast<std::intptr_t>(static_cast<std::int32_t>(hostWindowWord)));
     ReadIniSettings(sources_.iniPathGiven ? sources_.iniPath : DefaultIniPath(), settings);
 
     PrepareColumns();

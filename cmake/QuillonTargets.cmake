@@ -15,7 +15,7 @@ function(quillon_add_test name)
   if(QUILLON_WINDOWS)
     # One Wine session (X server and wineserver) serves the whole run.
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_session RUN_SERIAL TRUE
-                                            ENVIRONMENT "QUILLON_WINE_DIR=${CMAKE_BINARY_DIR}/wine")
+                                            ENVIRONMENT "${QUILLON_WINE_ENVIRONMENT}")
   endif()
 endfunction()
 

@@ -513,8 +513,13 @@ void CGridCtrl::AdjustRowOrder(int row, int delta) {
 
 // --- Counts ---------------------------------------------------------------------------
 
+bool CGridCtrl::HoldsCells(int rows, int cols) const {
+    if (virtualMode_) return rows <= MaximumCellCount && cols <= MaximumCellCount;
+    return static_cast<long long>(std::max(rows, 1)) * std::max(cols, 1) <= MaximumCellCount;
+}
+
 bool CGridCtrl::SetRowCount(int rows) {
-    if (rows < 0) return false;
+    if (rows < 0 || !HoldsCells(rows, columnCount_)) return false;
     if (rows == rowCount_) return true;
     topLeftCache_ = GridCellId{};
     if (rows < fixedRowCount_) fixedRowCount_ = rows;
@@ -568,7 +573,7 @@ bool CGridCtrl::SetRowCount(int rows) {
 }
 
 bool CGridCtrl::SetColumnCount(int cols) {
-    if (cols < 0) return false;
+    if (cols < 0 || !HoldsCells(rowCount_, cols)) return false;
     if (cols == columnCount_) return true;
     topLeftCache_ = GridCellId{};
     if (cols < fixedColumnCount_) fixedColumnCount_ = cols;

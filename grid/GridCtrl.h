@@ -114,6 +114,11 @@ public:
     int GetColumnCount() const { return columnCount_; }
     int GetFixedRowCount() const { return fixedRowCount_; }
     int GetFixedColumnCount() const { return fixedColumnCount_; }
+    // The most cells a grid holds (a virtual grid: the most rows or columns). A larger count
+    // fails at once: on a 64-bit system the allocation would not fail but take the
+    // machine's memory, cell by cell.
+    static constexpr long long MaximumCellCount = 1LL << 22;
+    // false for a count below 0, beyond MaximumCellCount, or that memory cannot hold.
     bool SetRowCount(int rows);
     bool SetColumnCount(int cols);
     bool SetFixedRowCount(int rows);
@@ -324,6 +329,8 @@ public:
 private:
     static LRESULT CALLBACK GridWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // Whether a grid of this many rows and columns stays within MaximumCellCount.
+    bool HoldsCells(int rows, int cols) const;
     void OnCreate();
     void OnDestroy();
     void OnScroll(int bar, int request);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -15,7 +16,10 @@ struct ArrivalRecord {
     std::int32_t dataLen;  // exactly the bytes `data` holds; 0 when data is null
     unsigned char* data;   // heap copy of the payload, or null
 };
-static_assert(sizeof(ArrivalRecord) == 16 + sizeof(void*), "the posted record is 20 bytes on i686");
+// Twenty bytes on i686, as the record of the host's own plug-ins; 24 on x86-64, where the
+// pointer is wider. It never leaves the process.
+static_assert(offsetof(ArrivalRecord, data) == 16, "four int32 fields, then the payload pointer");
+static_assert(sizeof(void*) != 4 || sizeof(ArrivalRecord) == 20, "the posted record is 20 bytes on i686");
 
 // The wParam that goes with the posted record: its size.
 inline constexpr unsigned ArrivalRecordPostSize = 20;

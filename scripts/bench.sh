@@ -17,9 +17,10 @@ usage: bash scripts/bench.sh [--step-seconds N] [--runs N] [--quick] [--no-build
   --step-seconds N  seconds per ingest step and per latency and ceiling run (default 20)
   --runs N          runs of the load and latency measurements, medians reported (default 3)
   --quick           a short pass to try the harness: 1 run, 6-second steps, 10 popup cycles
-  --no-build        use build/bench-linux and build/bench-win32 as they are
+  --no-build        use build/bench-linux and build/bench-win32 (or -win64) as they are
   --no-doc          print the table but leave docs/BENCHMARKS.md alone
-Raw logs of every run go to out/bench/.
+Raw logs of every run go to out/bench/. The Windows build measured is the one this machine
+runs (scripts/windows-builds.sh; QUILLON_WINDOWS_BUILDS=win64 chooses the x86-64 one).
 EOF
 }
 
@@ -43,8 +44,19 @@ done
 say() { echo "bench: $*"; }
 started_at=$SECONDS
 
+if ! windows_build=$(bash scripts/windows-builds.sh --first); then
+  say "no Windows build can run on this machine:"; bash scripts/windows-builds.sh; exit 1
+fi
+export QUILLON_WINE_ARCH="$windows_build"
+if [ "$windows_build" = win64 ]; then
+  windows_toolchain=cmake/mingw-x86_64.cmake windows_machine="MinGW-w64 x86-64" wine_loader=/usr/lib/wine/wine64
+else
+  windows_toolchain=cmake/mingw-i686.cmake windows_machine="MinGW-w64 i686" wine_loader=/usr/lib/wine/wine
+fi
+say "Windows build: $windows_build ($windows_machine), under $wine_loader"
+
 linux_build="$root/build/bench-linux"
-win32_build="$root/build/bench-win32"
+win32_build="$root/build/bench-$windows_build"
 if [ $build -eq 1 ]; then
   bash scripts/setup.sh >/dev/null || { say "set-up failed (run bash scripts/setup.sh to see why)"; exit 1; }
   # Optimised trees of their own, without the sanitizers of the linux preset.
@@ -53,7 +65,7 @@ if [ $build -eq 1 ]; then
     cmake --build "$linux_build" -j2 --target hostsim; } >build/bench-build-linux.log 2>&1 ||
     { tail -n 40 build/bench-build-linux.log; say "hostsim build failed"; exit 1; }
   say "building Quillon.exe, TesselAPI.dll, the probe, null_plugin.exe, grid_paint_bench.exe (log: build/bench-build-win32.log)"
-  { cmake -S . -B "$win32_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+  { cmake -S . -B "$win32_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$windows_toolchain" \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
     cmake --build "$win32_build" -j2 --target Quillon TesselAPI quillon_e2e_probe null_plugin grid_paint_bench; } \
     >build/bench-build-win32.log 2>&1 ||
@@ -69,7 +81,7 @@ done
 out="$root/out/bench"
 rm -rf "$out"
 mkdir -p "$out"
-export QUILLON_WINE_DIR="$root/build/bench-wine"
+export QUILLON_WINE_DIR="$root/build/bench-wine-$windows_build"
 
 # ---------------------------------------------------------------------------------------
 # Processes: one Wine session for the whole run; one hostsim and at most one Windows
@@ -238,7 +250,7 @@ record() { printf '%s\t%s\n' "$1" "$2" >>"$results"; }
 result() { awk -F'\t' -v name="$1" '$1 == name {v = $2} END {print v}' "$results"; }
 
 # ---------------------------------------------------------------------------------------
-say "starting the Wine session (prefix build/bench-wine; the first run makes it: about half a minute)"
+say "starting the Wine session (prefix build/bench-wine-$windows_build; the first run makes it: about half a minute)"
 bash scripts/wine-session.sh start >/dev/null 2>&1 || fail "the Wine session did not start"
 session_started=1
 # shellcheck disable=SC1091
@@ -513,7 +525,7 @@ stop_hostsim
 # The table.
 cpu=$(sed -nE 's/^model name\s*:\s*//p' /proc/cpuinfo | head -n 1)
 machine="$(nproc) cores ($cpu), $(free -g | awk '/^Mem:/ {print $2}') GiB, $(. /etc/os-release && echo "$PRETTY_NAME"), kernel $(uname -r)"
-wine_version=$(wine --version 2>/dev/null)
+wine_version=$("$wine_loader" --version 2>/dev/null)
 today=$(date -u +%Y-%m-%d)
 elapsed=$(( SECONDS - started_at ))
 
@@ -600,9 +612,9 @@ Made by \`bash scripts/bench.sh\` on $today in ${elapsed} s (${step_seconds}-sec
 run(s) of the load and latency measurements). Raw logs of each run are in \`out/bench/\`.
 
 - Machine: $machine
-- Wine: $wine_version, on Xvfb (no virtual desktop), 32-bit prefix of its own in \`build/bench-wine\`
+- Wine: $wine_version through \`$wine_loader\`, on Xvfb (no virtual desktop), $windows_build prefix of its own in \`build/bench-wine-$windows_build\`
 - Builds: RelWithDebInfo without sanitizers, hostsim in \`build/bench-linux\`, the Windows
-  programs (MinGW-w64 i686, posix threads) in \`build/bench-win32\`
+  programs ($windows_machine, posix threads) in \`build/bench-$windows_build\`
 
 EOF
     cat "$table"

@@ -16,8 +16,11 @@ usage: bash scripts/demo.sh [--docked] [--seconds N] [--instruments N] [--every 
   --seconds N      stop after N seconds (default: 20 without a display, Ctrl-C with one)
   --instruments N  size of hostsim's built-in market (default 1200)
   --every N        seconds between screenshots without a display (default 4)
-  --no-build       use what is built already (QUILLON_LINUX_BUILD and QUILLON_WIN32_BUILD
-                   name other build folders than build/linux and build/win32)
+  --no-build       use what is built already (QUILLON_LINUX_BUILD and QUILLON_WINDOWS_BUILD
+                   name other build folders than build/linux and build/win32 or build/win64)
+The Windows build is the one this machine runs (scripts/windows-builds.sh): the i686
+build where the kernel runs 32-bit programs, else the x86-64 one; QUILLON_WINDOWS_BUILDS
+chooses (e.g. QUILLON_WINDOWS_BUILDS=win64).
 EOF
 }
 
@@ -40,13 +43,23 @@ done
 
 say() { echo "demo: $*"; }
 
+if ! windows_build=$(bash scripts/windows-builds.sh --first); then
+  say "no Windows build can run on this machine:"; bash scripts/windows-builds.sh; exit 1
+fi
+export QUILLON_WINE_ARCH="$windows_build"
+if [ "$windows_build" = win64 ]; then
+  say "Windows build: win64 (x86-64), under Wine's 64-bit loader"
+else
+  say "Windows build: win32 (i686), under Wine's 32-bit loader"
+fi
+
 if [ $build -eq 1 ]; then
   bash scripts/setup.sh || exit 1
   mkdir -p build
   # Only the programs the demo runs; the test command builds the rest.
-  for preset in win32 linux; do
+  for preset in "$windows_build" linux; do
     targets="hostsim"
-    [ "$preset" = win32 ] && targets="Quillon TesselAPI quillon_e2e_probe"
+    [ "$preset" = "$windows_build" ] && targets="Quillon TesselAPI quillon_e2e_probe"
     say "building $preset: $targets (log: build/demo-build-$preset.log)"
     # shellcheck disable=SC2086
     { cmake --preset "$preset" && cmake --build --preset "$preset" --target $targets; } \
@@ -56,7 +69,7 @@ if [ $build -eq 1 ]; then
 fi
 
 hostsim_program="${QUILLON_LINUX_BUILD:-build/linux}/hostsim/hostsim"
-bin="${QUILLON_WIN32_BUILD:-build/win32}/bin"
+bin="${QUILLON_WINDOWS_BUILD:-${QUILLON_WIN32_BUILD:-build/$windows_build}}/bin"
 for file in "$hostsim_program" "$bin/Quillon.exe" "$bin/TesselAPI.dll" "$bin/quillon_e2e_probe.exe"; do
   [ -e "$file" ] || { say "$file is missing after the build"; exit 1; }
 done
@@ -79,9 +92,9 @@ if [ -z "${DISPLAY:-}" ]; then
   headless=1
   : "${seconds:=20}"
   # A prefix of its own with a virtual desktop, which draws the window frames Xvfb lacks.
-  export QUILLON_WINE_DIR="$out/wine-desktop" QUILLON_WINE_DESKTOP=1600x1000
+  export QUILLON_WINE_DIR="$out/wine-desktop-$windows_build" QUILLON_WINE_DESKTOP=1600x1000
 else
-  export QUILLON_WINE_DIR="$out/wine"
+  export QUILLON_WINE_DIR="$out/wine-$windows_build"
 fi
 
 hostsim_pid="" quillon_pid="" session_started=0 interrupted=0

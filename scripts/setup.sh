@@ -5,7 +5,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-packages=(g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 xvfb x11-utils xauth
+# Both halves of Wine: wine32 runs the i686 build where the kernel runs 32-bit programs,
+# wine64 the x86-64 build everywhere (scripts/windows-builds.sh says which runs here).
+packages=(g++-mingw-w64-i686-posix mingw-w64-i686-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+          wine wine32:i386 wine64 xvfb x11-utils xauth
           fonts-wqy-microhei imagemagick googletest cmake ninja-build g++ clang
           libclang-rt-14-dev dpkg-dev)
 

@@ -3,6 +3,14 @@
 # launcher. Inside a session (wine-session.sh start) it uses that session's display and
 # wineserver; alone it brings up its own X server for the one run.
 set -uo pipefail
+
+# Without QUILLON_WINE_ARCH the program's own header chooses: a PE32+ image is x86-64.
+if [ -z "${QUILLON_WINE_ARCH:-}" ] && [ -f "${1:-}" ]; then
+  pe_offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+  if [ -n "$pe_offset" ] && [ "$(od -An -tx2 -j$((pe_offset + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')" = 8664 ]; then
+    export QUILLON_WINE_ARCH=win64
+  fi
+fi
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 own_xvfb=0
@@ -15,12 +23,12 @@ elif [ -z "${DISPLAY:-}" ]; then
   quillon_start_xvfb "$solo_dir" || exit 1
   own_xvfb=1
 fi
-quillon_wine_init_prefix
+quillon_wine_init_prefix || exit 1
 
 # Wine's helper processes inherit the standard handles and can outlive the program, which
 # would keep a reader of our pipes (ctest) waiting; the program writes to files instead.
 out=$(mktemp) err=$(mktemp)
-wine "$@" >"$out" 2>"$err" </dev/null
+quillon_wine "$@" >"$out" 2>"$err" </dev/null
 rc=$?
 cat "$out"; cat "$err" >&2
 rm -f "$out" "$err"

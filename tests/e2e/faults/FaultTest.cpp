@@ -99,9 +99,9 @@ WineSession* sharedSession = nullptr;
 class Faults : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        missing_ = MissingWin32Programs();
+        missing_ = MissingWindowsPrograms();
         if (!missing_.empty()) return;
-        session_ = std::make_unique<WineSession>(fs::path(QUILLON_BINARY_DIR) / "e2e-faults-wine");
+        session_ = std::make_unique<WineSession>(fs::path(QUILLON_BINARY_DIR) / ("e2e-faults-wine-" + WindowsBuildArch()));
         sessionError_ = session_->Start();
         sharedSession = session_.get();
     }
@@ -111,7 +111,7 @@ protected:
     }
 
     void SetUp() override {
-        if (!missing_.empty()) GTEST_SKIP() << missing_;
+        if (!missing_.empty()) QUILLON_E2E_CANNOT_RUN(missing_);
         ASSERT_TRUE(sessionError_.empty()) << sessionError_;
     }
 
@@ -408,7 +408,7 @@ TEST_F(Faults, ProgramFolderThatCannotBeWrittenToKeepsTheUserColumnsWhole) {
     QuillonRun quillon("faults-readonly", 0);
     std::ofstream(quillon.Folder() / "grid.xml") << UserGridXml;
     ImmutableFolder readOnly(quillon.Folder());
-    if (!readOnly.Set()) GTEST_SKIP() << "this file system or user cannot make a folder immutable (chattr +i)";
+    if (!readOnly.Set()) QUILLON_E2E_CANNOT_RUN("this file system or user cannot make a folder immutable (chattr +i)");
     ASSERT_EQ(quillon.Start(*sharedSession, host.Address()), "");
     ASSERT_TRUE(host.WaitForLine("plugin loaded all", LoadTime)) << "the load did not complete\n" << host.Process().Tail();
     ASSERT_TRUE(host.Command("close"));
@@ -494,7 +494,7 @@ TEST_F(Faults, QuoteFloodLeavesMemoryLevelAndTheClosingMessageStillGetsThrough) 
 long WindowCount(const std::string& windowsPid) {
     const RunResult result =
         RunToEnd({"/bin/bash", (SourceFolder() / "scripts/wine-run.sh").string(),
-                  (Win32BinFolder() / "quillon_window_count.exe").string(), windowsPid},
+                  (WindowsBinFolder() / "quillon_window_count.exe").string(), windowsPid},
                  sharedSession->Environment(), 60s);
     const std::size_t at = result.output.find("windows ");
     return result.status == 0 && at != std::string::npos ? std::atol(result.output.c_str() + at + 8) : -1;
@@ -503,7 +503,7 @@ long WindowCount(const std::string& windowsPid) {
 // Popup boards opened and closed again and again while quotes flow leave no window behind
 // and no memory that grows with the cycles.
 TEST_F(Faults, PopupOpenCloseCyclesUnderQuotesBringWindowsAndMemoryBack) {
-    if (!fs::exists(Win32BinFolder() / "quillon_window_count.exe")) GTEST_SKIP() << "quillon_window_count.exe is not built";
+    if (!fs::exists(WindowsBinFolder() / "quillon_window_count.exe")) QUILLON_E2E_CANNOT_RUN("quillon_window_count.exe is not built");
     HostSim host;
     ASSERT_EQ(host.Start({"--date", "20261208", "--rate", "10"}), "");
     QuillonRun quillon("faults-popups", std::nullopt);

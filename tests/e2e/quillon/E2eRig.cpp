@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 extern char** environ;
@@ -15,9 +17,33 @@ extern char** environ;
 namespace quillon::e2e {
 namespace fs = std::filesystem;
 
-fs::path Win32BinFolder() {
-    if (const char* overridden = std::getenv("QUILLON_WIN32_BIN"); overridden && *overridden) return overridden;
-    return QUILLON_WIN32_BIN_DIR;
+fs::path WindowsBinFolder() {
+    for (const char* name : {"QUILLON_WINDOWS_BIN", "QUILLON_WIN32_BIN"}) {
+        if (const char* overridden = std::getenv(name); overridden && *overridden) return overridden;
+    }
+    static const fs::path chosen = [] {
+        const RunResult first =
+            RunToEnd({"/bin/bash", (SourceFolder() / "scripts/windows-builds.sh").string(), "--first"}, {}, 60s);
+        std::string build = first.output.substr(0, first.output.find('\n'));
+        if (first.status != 0 || build.empty()) build = "win32";
+        return SourceFolder() / "build" / build / "bin";
+    }();
+    return chosen;
+}
+
+std::string WindowsBuildArch() {
+    // The PE header: its offset at 0x3C, then "PE\0\0" and the machine field.
+    std::ifstream image(WindowsBinFolder() / "Quillon.exe", std::ios::binary);
+    unsigned char offset[4] = {};
+    if (!image.seekg(0x3C).read(reinterpret_cast<char*>(offset), 4)) return {};
+    const std::uint32_t header = offset[0] | offset[1] << 8 | offset[2] << 16 | std::uint32_t(offset[3]) << 24;
+    unsigned char signature[6] = {};
+    if (!image.seekg(header).read(reinterpret_cast<char*>(signature), 6)) return {};
+    if (std::memcmp(signature, "PE\0\0", 4) != 0) return {};
+    const unsigned machine = signature[4] | signature[5] << 8;
+    if (machine == 0x014C) return "win32";
+    if (machine == 0x8664) return "win64";
+    return {};
 }
 
 fs::path HostSimProgram() {
@@ -28,13 +54,19 @@ fs::path SourceFolder() {
     return QUILLON_SOURCE_DIR;
 }
 
-std::string MissingWin32Programs() {
+std::string MissingWindowsPrograms() {
     for (const char* name : {"Quillon.exe", "TesselAPI.dll", "quillon_e2e_probe.exe"}) {
-        if (!fs::exists(Win32BinFolder() / name)) {
-            return (Win32BinFolder() / name).string() + " is not built (build the win32 preset first)";
+        if (!fs::exists(WindowsBinFolder() / name)) {
+            return (WindowsBinFolder() / name).string() + " is not built (build the win32 or win64 preset first)";
         }
     }
+    if (WindowsBuildArch().empty()) return (WindowsBinFolder() / "Quillon.exe").string() + " is no Windows program";
     return {};
+}
+
+bool RunningInCi() {
+    const char* ci = std::getenv("CI");
+    return ci && std::string_view(ci) == "true";
 }
 
 std::string Utf8(const char8_t* text) {
@@ -128,7 +160,7 @@ WineSession::~WineSession() {
 std::map<std::string, std::string> WineSession::Environment() const {
     // Always an X server of the session's own, even on a desktop: the pixel checks read the
     // screen, where other programs' windows must not lie over ours.
-    return {{"QUILLON_WINE_DIR", folder_.string()}, {"DISPLAY", ""}};
+    return {{"QUILLON_WINE_DIR", folder_.string()}, {"QUILLON_WINE_ARCH", WindowsBuildArch()}, {"DISPLAY", ""}};
 }
 
 std::string WineSession::Start() {
@@ -153,7 +185,7 @@ void WineSession::Stop() {
 
 RunResult WineSession::Probe(const std::vector<std::string>& steps, std::chrono::milliseconds timeout) const {
     std::vector<std::string> argv = {"/bin/bash", (SourceFolder() / "scripts/wine-run.sh").string(),
-                                     (Win32BinFolder() / "quillon_e2e_probe.exe").string()};
+                                     (WindowsBinFolder() / "quillon_e2e_probe.exe").string()};
     argv.insert(argv.end(), steps.begin(), steps.end());
     return RunToEnd(argv, Environment(), timeout);
 }
@@ -200,7 +232,7 @@ QuillonRun::QuillonRun(const std::string& name, std::optional<int> iniRunMode, F
     if (use == FolderUse::Fresh) fs::remove_all(folder_, ignored);
     fs::create_directories(folder_);
     for (const char* file : {"Quillon.exe", "TesselAPI.dll"}) {
-        fs::copy_file(Win32BinFolder() / file, folder_ / file, fs::copy_options::overwrite_existing);
+        fs::copy_file(WindowsBinFolder() / file, folder_ / file, fs::copy_options::overwrite_existing);
     }
     if (iniRunMode) std::ofstream(folder_ / "Quillon.INI") << "[Startup]\r\nRunMode=" << *iniRunMode << "\r\n";
 }

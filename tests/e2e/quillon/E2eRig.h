@@ -14,13 +14,26 @@ namespace quillon::e2e {
 
 using namespace std::chrono_literals;
 
-// Where the programs under test are: the Windows build's bin folder (QUILLON_WIN32_BIN
-// overrides it, for a private build tree) and this build's hostsim.
-std::filesystem::path Win32BinFolder();
+// Where the programs under test are: a Windows build's bin folder and this build's
+// hostsim. QUILLON_WINDOWS_BIN (or the older QUILLON_WIN32_BIN) names the folder; without
+// it, the build this machine runs (scripts/windows-builds.sh --first).
+std::filesystem::path WindowsBinFolder();
 std::filesystem::path HostSimProgram();
 std::filesystem::path SourceFolder();
+// "win32" or "win64", read from Quillon.exe's own header in that folder; empty when it is
+// missing or no Windows program.
+std::string WindowsBuildArch();
 // Why the Windows programs cannot be run, or empty when they can.
-std::string MissingWin32Programs();
+std::string MissingWindowsPrograms();
+
+// True under CI, where a case that cannot run fails rather than skips: a green run must
+// mean the programs were run.
+bool RunningInCi();
+#define QUILLON_E2E_CANNOT_RUN(why)                      \
+    do {                                                 \
+        if (::quillon::e2e::RunningInCi()) FAIL() << why; \
+        GTEST_SKIP() << why;                             \
+    } while (false)
 
 // UTF-8 text from a u8 literal: narrow literals of this build are code page 936.
 std::string Utf8(const char8_t* text);
@@ -45,7 +58,7 @@ private:
 };
 
 // A Wine session of its own (prefix, X server, wineserver) under `folder`, for one test
-// process; the probe program runs inside it.
+// process, with the Wine of the programs' build; the probe program runs inside it.
 class WineSession {
 public:
     explicit WineSession(std::filesystem::path folder);

@@ -34,15 +34,15 @@ bool EndsWith(const std::string& text, const std::string& end) {
 class EndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        missing_ = MissingWin32Programs();
+        missing_ = MissingWindowsPrograms();
         if (!missing_.empty()) return;
-        session_ = std::make_unique<WineSession>(fs::path(QUILLON_BINARY_DIR) / "e2e-wine");
+        session_ = std::make_unique<WineSession>(fs::path(QUILLON_BINARY_DIR) / ("e2e-wine-" + WindowsBuildArch()));
         sessionError_ = session_->Start();
     }
     static void TearDownTestSuite() { session_.reset(); }
 
     void SetUp() override {
-        if (!missing_.empty()) GTEST_SKIP() << missing_;
+        if (!missing_.empty()) QUILLON_E2E_CANNOT_RUN(missing_);
         ASSERT_TRUE(sessionError_.empty()) << sessionError_;
     }
 

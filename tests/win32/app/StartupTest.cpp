@@ -62,6 +62,17 @@ TEST_F(Startup, TheFrameIsHiddenTitledAndWithoutTaskbarButton) {
     EXPECT_EQ(application->RegistryKey(), "应用程序向导生成的本地应用程序");
 }
 
+TEST_F(Startup, TheHostWindowNumberIsWidenedAsWindowsWidensA32BitHandle) {
+    // In a 64-bit build a handle from a 32-bit host is sign-extended: 0xFFFFFFFE names the
+    // same window as (HWND)-2, not as 0x00000000FFFFFFFE.
+    for (const char* argument : {"4294967294", "-2"}) {
+        TearDown();
+        SetUp();
+        Start("", std::string(argument));
+        EXPECT_EQ(FakeInstance().hostWindow, reinterpret_cast<HWND>(static_cast<std::intptr_t>(-2))) << argument;
+    }
+}
+
 TEST_F(Startup, AnExitWithoutACompletedStartLeavesTheUsersColumnsAlone) {
     const std::string userFile = "<?xml version=\"1.0\" ?>\n<cols><col id=\"5\" /></cols>\n";
     std::ofstream(gridXmlPath, std::ios::binary) << userFile;

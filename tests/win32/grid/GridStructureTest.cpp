@@ -118,7 +118,9 @@ TEST_F(GridStructure, OutOfRangeIndexesGiveFalseNoneOrMinusOne) {
     EXPECT_FALSE(grid_->SetCell(1, 1, nullptr));
     EXPECT_FALSE(grid_->SetRowHeight(1, CGridCtrl::MaximumCellSize + 1));
     EXPECT_TRUE(grid_->SetRowHeight(1, CGridCtrl::MaximumCellSize));
-    // Counts no memory can hold fail and leave the grid as it was.
+    // Counts beyond the cell budget fail at once and leave the grid as it was: on x86-64
+    // the allocation would not fail but grow until the machine ran out of memory.
+    EXPECT_FALSE(grid_->SetRowCount(static_cast<int>(CGridCtrl::MaximumCellCount / 3) + 1));
     EXPECT_FALSE(grid_->SetRowCount(INT_MAX));
     EXPECT_FALSE(grid_->SetColumnCount(INT_MAX));
     EXPECT_FALSE(grid_->SetFixedRowCount(INT_MAX));

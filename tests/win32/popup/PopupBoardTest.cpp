@@ -15,6 +15,8 @@
 #include "board/DlgOptionTTablePopup.h"
 #include "board/QuoteGrid.h"
 #include "framework/ApplicationMessages.h"
+#include "framework/GdiObjects.h"
+#include "framework/TextConversion.h"
 #include "grid/GridCtrl.h"
 #include "host/HostMessages.h"
 #include "host/HostRequests.h"
@@ -179,6 +181,49 @@ TEST_F(PopupBoardThroughFrame, TheIF2301ExampleSubscribesItsChainAndQuotesLandIn
     EXPECT_EQ(top.SendMessageToParent(1, 0, NM_DBLCLK), 0);
     EXPECT_EQ(tee.SendMessageToParent(1, 3, NM_DBLCLK), 0);
     EXPECT_EQ(Sent().size(), before);
+}
+
+// The characters of a code page 936 text that the font lacks: drawn, each would be a box.
+std::string GlyphsMissing(HFONT font, const std::string& text) {
+    framework::MemoryDc dc(nullptr);
+    framework::SelectionGuard selected(dc.Get(), font);
+    const std::wstring wide = framework::WideFromCodePage936(text);
+    std::vector<WORD> glyphs(wide.size());
+    GetGlyphIndicesW(dc.Get(), wide.c_str(), static_cast<int>(wide.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+    std::wstring missing;
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        if (glyphs[i] == 0xFFFF) missing += wide[i];
+    }
+    return framework::CodePage936FromWide(missing);
+}
+
+// What the user reads must not be boxes: the board's title in its dialog font and in the
+// caption font a window frame draws it with, and every header of both grids in the font
+// its cell selects. A Wine prefix without the CJK replacement fails here.
+TEST_F(PopupBoardThroughFrame, ChineseTextsHaveGlyphsInTheFontsThatDrawThem) {
+    Select("IF2301");
+    CDlgOptionTTablePopup* popup = PopupOf("IF2301");
+    ASSERT_NE(popup, nullptr);
+    const auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(popup->GetSafeHwnd(), WM_GETFONT, 0, 0));
+    ASSERT_NE(dialogFont, nullptr);
+    EXPECT_EQ(GlyphsMissing(dialogFont, popup->GetText()), "");
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+    framework::OwnedFont captionFont(CreateFontIndirectW(&metrics.lfCaptionFont));
+    EXPECT_EQ(GlyphsMissing(captionFont.Get(), popup->GetText()), "");
+
+    int chineseHeaders = 0;
+    for (grid::CGridCtrl* grid : {popup->UnderlyingGrid(), popup->BoardGrid()}) {
+        for (int col = 0; col < grid->GetColumnCount(); ++col) {
+            const grid::CGridCellBase* header = grid->GetCell(0, col);
+            ASSERT_NE(header, nullptr);
+            const std::string caption = header->GetText();
+            if (std::any_of(caption.begin(), caption.end(), [](char c) { return (c & 0x80) != 0; })) ++chineseHeaders;
+            EXPECT_EQ(GlyphsMissing(header->GetFontObject(), caption), "") << "header " << col << " " << caption;
+        }
+    }
+    EXPECT_GT(chineseHeaders, 10);
 }
 
 TEST_F(PopupBoardThroughFrame, TwoPopupsGetOnlyTheirOwnQuotesAndBothFollowAColumnChange) {
