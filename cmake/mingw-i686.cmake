@@ -1,17 +1,4 @@
-# Cross build for 32-bit Windows with MinGW-w64, posix thread model (std::thread, std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for 32-bit Windows: the shipped plug-in, since hosts load 32-bit plug-ins.
+set(QUILLON_MINGW_TARGET i686-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Resource scripts are UTF-8.
-set(CMAKE_RC_FLAGS "-c 65001" CACHE STRING "" FORCE)
-# The .exe and .dll carry their C++ runtime and threads library: no MinGW DLLs to ship.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-# Tests run under Wine through our runner.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+include(${CMAKE_CURRENT_LIST_DIR}/MinGW.cmake)
