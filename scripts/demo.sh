@@ -94,7 +94,8 @@ if [ -z "${DISPLAY:-}" ]; then
   # A prefix of its own with a virtual desktop, which draws the window frames Xvfb lacks.
   export QUILLON_WINE_DIR="$out/wine-desktop-$windows_build" QUILLON_WINE_DESKTOP=1600x1000
 else
-  export QUILLON_WINE_DIR="$out/wine-$windows_build"
+  # The user's display has a window manager: Wine hands it our windows.
+  export QUILLON_WINE_DIR="$out/wine-$windows_build" QUILLON_WINE_MANAGED=1
 fi
 
 hostsim_pid="" quillon_pid="" session_started=0 interrupted=0

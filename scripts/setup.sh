@@ -9,7 +9,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # wine64 the x86-64 build everywhere (scripts/windows-builds.sh says which runs here).
 packages=(g++-mingw-w64-i686-posix mingw-w64-i686-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
           wine wine32:i386 wine64 xvfb x11-utils xauth
-          fonts-wqy-microhei imagemagick googletest cmake ninja-build g++ clang
+          fonts-wqy-microhei fonts-wine imagemagick googletest cmake ninja-build g++ clang
           libclang-rt-14-dev dpkg-dev)
 
 missing=()

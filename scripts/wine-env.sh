@@ -41,20 +41,32 @@ quillon_wine_unusable() {
   fi
 }
 
+# What a ready prefix holds; a prefix made by an older set-up is made anew.
+quillon_prefix_setup="fonts marlett managed-${QUILLON_WINE_MANAGED:-0} desktop-${QUILLON_WINE_DESKTOP:-none} 3"
+
 # Makes the prefix once, each step through this build's loader and checked: the CJK font
 # standing in for the fonts our dialogs and grids name (so Chinese text draws whatever
-# fonts the machine has), and the virtual desktop when one is asked for. A prefix whose
-# set-up failed is not marked ready, so the next start makes it anew.
+# fonts the machine has), the virtual desktop when one is asked for, and, unless
+# QUILLON_WINE_MANAGED=1 says a window manager runs, windows Wine does not hand to one:
+# on a bare X server its X11 driver would otherwise wait up to two seconds for a window
+# manager to withdraw each window that closes. A prefix whose set-up failed is not marked
+# ready, so the next start makes it anew.
 quillon_wine_init_prefix() {
   (
     flock 9
-    [ -f "$WINEPREFIX/.quillon-ready" ] && exit 0
+    [ "$(cat "$WINEPREFIX/.quillon-ready" 2>/dev/null)" = "$quillon_prefix_setup" ] && exit 0
     local unusable
     unusable=$(quillon_wine_unusable)
     if [ -n "$unusable" ]; then echo "wine: $unusable" >&2; exit 1; fi
     rm -rf "$WINEPREFIX"
     if ! quillon_wine wineboot.exe -i >/dev/null 2>&1 </dev/null; then
       echo "wine: wineboot failed to make the $QUILLON_WINE_ARCH prefix $WINEPREFIX" >&2; exit 1
+    fi
+    # Wine draws the caption buttons with Marlett (Debian's fonts-wine), but this Wine
+    # does not look in the folder Debian installs it to: the prefix's own fonts folder it
+    # does read.
+    if ! cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null; then
+      echo "wine: no /usr/share/wine/fonts/marlett.ttf to put in the prefix (Debian's fonts-wine)" >&2; exit 1
     fi
     local reg="$QUILLON_WINE_DIR/fonts.reg" font="WenQuanYi Micro Hei"
     {
@@ -63,6 +75,9 @@ quillon_wine_init_prefix() {
       for face in "宋体" "新宋体" "SimSun" "NSimSun" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma"; do
         printf '"%s"="%s"\r\n' "$face" "$font"
       done
+      if [ "${QUILLON_WINE_MANAGED:-0}" != 1 ]; then
+        printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n'
+      fi
       if [ -n "${QUILLON_WINE_DESKTOP:-}" ]; then
         printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n'
         printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="%s"\r\n' "$QUILLON_WINE_DESKTOP"
@@ -81,7 +96,10 @@ quillon_wine_init_prefix() {
     if ! grep -qs '^"SimSun"="WenQuanYi Micro Hei"' "$WINEPREFIX/user.reg"; then
       echo "wine: the font replacements are not in $WINEPREFIX/user.reg after the import" >&2; exit 1
     fi
-    touch "$WINEPREFIX/.quillon-ready"
+    if [ "${QUILLON_WINE_MANAGED:-0}" != 1 ] && ! grep -qs '^"Managed"="N"' "$WINEPREFIX/user.reg"; then
+      echo "wine: the X11 driver setting is not in $WINEPREFIX/user.reg after the import" >&2; exit 1
+    fi
+    echo "$quillon_prefix_setup" > "$WINEPREFIX/.quillon-ready"
   ) 9>"$QUILLON_WINE_DIR/init.lock"
 }
 

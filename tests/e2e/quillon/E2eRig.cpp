@@ -6,8 +6,9 @@
 #include <tinyxml.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -188,6 +189,22 @@ RunResult WineSession::Probe(const std::vector<std::string>& steps, std::chrono:
                                      (WindowsBinFolder() / "quillon_e2e_probe.exe").string()};
     argv.insert(argv.end(), steps.begin(), steps.end());
     return RunToEnd(argv, Environment(), timeout);
+}
+
+bool WineSession::WaitUntilNoXWindowNamed(const std::string& fragment, std::chrono::milliseconds timeout) const {
+    // One shell for the whole wait: a process per look would cost more than the wait.
+    const std::string script =
+        "source \"$1/session\" && export DISPLAY || exit 2\n"
+        "for _ in $(seq 1 \"$3\"); do\n"
+        "  xwininfo -root -tree 2>/dev/null | grep -qF -- \"$2\" || exit 0\n"
+        "  sleep 0.02\n"
+        "done\n"
+        "exit 1\n";
+    const long long looks = std::max<long long>(1, timeout.count() / 20);
+    const RunResult result = RunToEnd({"/bin/bash", "-c", script, "x-wait", folder_.string(), fragment,
+                                       std::to_string(looks)},
+                                      {}, timeout + 10s);
+    return result.status == 0;
 }
 
 // ---- HostSim

@@ -29,10 +29,10 @@ std::string MissingWindowsPrograms();
 // True under CI, where a case that cannot run fails rather than skips: a green run must
 // mean the programs were run.
 bool RunningInCi();
-#define QUILLON_E2E_CANNOT_RUN(why)                      \
-    do {                                                 \
+#define QUILLON_E2E_CANNOT_RUN(why)                       \
+    do {                                                  \
         if (::quillon::e2e::RunningInCi()) FAIL() << why; \
-        GTEST_SKIP() << why;                             \
+        GTEST_SKIP() << why;                              \
     } while (false)
 
 // UTF-8 text from a u8 literal: narrow literals of this build are code page 936.
@@ -74,6 +74,11 @@ public:
 
     // quillon_e2e_probe with these steps; its output lines and exit status.
     RunResult Probe(const std::vector<std::string>& steps, std::chrono::milliseconds timeout = 60s) const;
+
+    // Waits until no X window of the session's display is named with `fragment` (ASCII), as
+    // a user looking at the screen sees it: Wine may have let go of a window that its X11
+    // driver still shows. False when one is still there after `timeout`.
+    bool WaitUntilNoXWindowNamed(const std::string& fragment, std::chrono::milliseconds timeout) const;
 
 private:
     std::filesystem::path folder_;

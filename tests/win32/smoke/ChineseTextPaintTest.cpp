@@ -69,6 +69,21 @@ TEST(ChineseTextPaint, SongFaceHasEveryGlyphOfTheTitle) {
     DeleteDC(dc);
 }
 
+// Wine draws the caption buttons (minimise, maximise, close) with Marlett's glyphs; in a
+// prefix without the font every picture shows letters in their place.
+TEST(ChineseTextPaint, MarlettIsThereForTheCaptionButtons) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT font = CreateFontW(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Marlett");
+    HGDIOBJ old = SelectObject(dc, font);
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    EXPECT_STREQ(face, L"Marlett");
+    SelectObject(dc, old);
+    DeleteObject(font);
+    DeleteDC(dc);
+}
+
 TEST(ChineseTextPaint, WindowPaintsTheTitleIntoAMemoryDc) {
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = TitleWindowProc;
