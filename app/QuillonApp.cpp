@@ -40,8 +40,8 @@ bool CQuillonApp::InitInstance() {
     // handle sign-extended, so a number from the command line is widened the same way.
     const std::uint32_t hostWindowWord =
         sources_.hostWindowArgument ? ParseHostWindowArgument(*sources_.hostWindowArgument) : 0;
-    settings.hostWindow = reinterpret_cast<host::WindowHandle>(
-        static_cast<std::intptr_t>(static_cast<std::int32_t>(hostWindowWord)));
+    settings.hostWindow =
+        reinterpret_cast<host::WindowHandle>(static_cast<std::intptr_t>(static_cast<std::int32_t>(hostWindowWord)));
     ReadIniSettings(sources_.iniPathGiven ? sources_.iniPath : DefaultIniPath(), settings);
 
     PrepareColumns();

@@ -219,6 +219,7 @@ bool CGridCtrl::AutoSizeRow(int row, bool updateScrollBars) {
     if (virtualMode_) SendCacheHint(GridCellRange{row, 0, row, columnCount_ - 1});
     int height = 0;
     for (int col = 0; col < columnCount_; ++col) {
+        if (GetColumnWidth(col) <= 0) continue;  // a hidden column's text is not on show
         if (CGridCellBase* cell = GetCell(row, col)) height = std::max<int>(height, cell->MeasureCell(dc.Get()).cy);
     }
     if (virtualMode_) SendCacheHint(GridCellRange{});

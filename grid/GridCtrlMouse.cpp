@@ -124,6 +124,9 @@ void CGridCtrl::OnLButtonDown(POINT point, UINT flags) {
     if (selectedCells_.count(clicked) != 0) {
         SetFocusCell(clicked.row, clicked.col);
         if (control) {
+            // The toggle takes out this cell or row alone: the selection saved at an
+            // earlier Ctrl+click must not come back with it.
+            previousSelection_.clear();
             if (listMode_) {
                 SelectCellRange(clicked.row, selectFromColumnZero_ ? 0 : fixedColumnCount_, clicked.row,
                                 columnCount_ - 1, false, false);
@@ -247,7 +250,8 @@ void CGridCtrl::OnLButtonUp(POINT point) {
             break;
         }
         default:
-            if (!wasDown) break;  // a release whose press went elsewhere is no click here
+            // A release whose press went elsewhere, or was on no cell, is no click here.
+            if (!wasDown || !IsValid(clicked.row, clicked.col)) break;
             SendMessageToParent(clicked.row, clicked.col, GN_SELCHANGED);
             if (CGridCellBase* cell = GetCell(clicked.row, clicked.col)) cell->HandleClick(inCell);
             SendMessageToParent(clicked.row, clicked.col, NM_CLICK);

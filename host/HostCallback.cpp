@@ -50,16 +50,16 @@ void SetArrivalSink(ArrivalSink sink) {
 }
 
 ArrivalRecordPtr MakeArrivalRecord(int msgType, int value, const void* data, int dataLen, int requestId) {
-    ArrivalRecordPtr record(new (std::nothrow) ArrivalRecord{requestId, msgType, value, 0, nullptr});
+    ArrivalRecordPtr record(new (std::nothrow) ArrivalRecord{requestId, msgType, value, dataLen, nullptr});
     if (!record) return nullptr;
     outstandingRecords.fetch_add(1);
-    // A host that announces bytes but passes none gets an empty payload: the record never
-    // claims bytes it does not hold.
+    // The length stays as the host gave it, so a handler can tell a malformed payload (a
+    // negative length, or bytes announced and none passed) from an empty one. Bytes are
+    // only read when there are both a length and a pointer.
     if (dataLen > 0 && data != nullptr) {
         record->data = new (std::nothrow) unsigned char[static_cast<std::size_t>(dataLen)];
         if (record->data == nullptr) return nullptr;
         std::memcpy(record->data, data, static_cast<std::size_t>(dataLen));
-        record->dataLen = dataLen;
     }
     return record;
 }

@@ -13,8 +13,9 @@ struct ArrivalRecord {
     std::int32_t requestId;  // never examined
     std::int32_t msgType;
     std::int32_t value;    // non-zero: the host reports failure
-    std::int32_t dataLen;  // exactly the bytes `data` holds; 0 when data is null
-    unsigned char* data;   // heap copy of the payload, or null
+    std::int32_t dataLen;  // the length the host gave, a negative one included
+    unsigned char* data;   // heap copy of exactly dataLen bytes; null when dataLen is 0 or
+                           // below, or when the host passed no bytes (a malformed payload)
 };
 // Twenty bytes on i686, as the record of the host's own plug-ins; 24 on x86-64, where the
 // pointer is wider. It never leaves the process.

@@ -38,7 +38,7 @@ void CheckRecord(const ArrivalRecord* record, const Delivery& delivery) {
     FUZZ_REQUIRE(record->value == delivery.value);
     FUZZ_REQUIRE(record->requestId == delivery.requestId);
     const bool hasBytes = delivery.dataLen > 0 && delivery.data != nullptr;
-    FUZZ_REQUIRE(record->dataLen == (hasBytes ? delivery.dataLen : 0));
+    FUZZ_REQUIRE(record->dataLen == delivery.dataLen);
     FUZZ_REQUIRE((record->data != nullptr) == hasBytes);
     // The copy is the receiver's own: not the host's buffer, same bytes.
     if (hasBytes) {

@@ -5,11 +5,13 @@
 #include <thread>
 
 #include "AppFixture.h"
+#include "board/QuoteGrid.h"
 #include "framework/ApplicationMessages.h"
 #include "grid/GridCtrl.h"
 #include "host/HostCallback.h"
 #include "host/HostMessages.h"
 #include "host/HostRequests.h"
+#include "host/WireRecords.h"
 #include "model/MarketData.h"
 
 namespace quillon::test {
@@ -167,6 +169,12 @@ TEST_F(Dispatch, TheDockedBoardGetsContractListsAndQuotes) {
     EXPECT_EQ(Frame().Board().Contracts(), (std::vector<std::string>{"IF2301", "IO2301-C-3900"}));
     Deliver(HOSTMSG_CONTRACT_LIST_PUSH, Slots({"SR301"}, 64));
     EXPECT_EQ(Frame().Board().Contracts(), (std::vector<std::string>{"SR301"}));
+    // A malformed list (a negative length, or bytes announced and none passed) is ignored.
+    for (int length : {-32, -1, 32}) {
+        Deliver(HOSTMSG_CONTRACT_LIST, 0, nullptr, length);
+        Deliver(HOSTMSG_CONTRACT_LIST_PUSH, 0, nullptr, length * 2);
+        EXPECT_EQ(Frame().Board().Contracts(), (std::vector<std::string>{"SR301"})) << length;
+    }
     // An empty list empties the board rather than leaving the old one up.
     Deliver(HOSTMSG_CONTRACT_LIST, 0, nullptr, 0);
     EXPECT_TRUE(Frame().Board().Contracts().empty());
@@ -185,6 +193,29 @@ TEST_F(Dispatch, TheDockedBoardGetsContractListsAndQuotes) {
     ASSERT_EQ(Sent().size(), before + 1);
     EXPECT_EQ(Sent().back().type, HOSTMSG_REQ_CONTRACT_LIST);
     Frame().ShowWindow(SW_HIDE);
+}
+
+TEST_F(Dispatch, AQuoteOfAContractMissingFromTheInstrumentTableIsShownWithThreeDecimals) {
+    StartLoaded("");
+    Select("IF2301");
+    ASSERT_EQ(Frame().PopupBoards().size(), 1u);
+    const grid::CGridCtrl& top = *Frame().PopupBoards()[0]->UnderlyingGrid();
+    const int lastPrice = board::FindColumnById(top, 1);
+    ASSERT_NE(lastPrice, -1);
+    // The host spells the future in lower case: no instrument record, so no tick of its
+    // own, yet the popup of its underlying takes it.
+    ASSERT_FALSE(model::SharedMarketData().FindInstrument("if2301"));
+    const struct {
+        const char* code;
+        const char* shown;
+    } cases[] = {{"IF2301", "4012.4"}, {"if2301", "4012.400"}};
+    for (const auto& c : cases) {
+        std::vector<unsigned char> quote = QuoteBytes(c.code);
+        WriteDouble(quote.data(), quote_record::LastPrice, 4012.4);
+        Deliver(HOSTMSG_QUOTE_PUSH, quote);
+        ASSERT_NE(top.GetCell(1, lastPrice), nullptr);
+        EXPECT_EQ(std::string(top.GetCell(1, lastPrice)->GetText()), c.shown) << c.code;
+    }
 }
 
 TEST_F(Dispatch, AfterTheHostClosesNothingHasEffectAndTheProcessEndsSaving) {

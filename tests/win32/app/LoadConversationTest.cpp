@@ -43,6 +43,12 @@ TEST_F(LoadConversation, RequestsGoOneAtATimeWithGrowingIdsAndEndWithTheContract
     EXPECT_EQ(Sent()[3].Text(), "CZCE");
     EXPECT_EQ(Sent()[3].requestId, 4);
 
+    // A malformed reply (a negative length, or bytes announced and none passed) does not
+    // move the load on as an exchange without codes would.
+    Deliver(HOSTMSG_EXCHANGE_CODES, 0, nullptr, -64);
+    Deliver(HOSTMSG_EXCHANGE_CODES, 0, nullptr, 64);
+    ASSERT_EQ(Sent().size(), 4u);
+
     Deliver(HOSTMSG_EXCHANGE_CODES, 0, nullptr, 0);  // an exchange without codes
     ASSERT_EQ(Sent().size(), 5u);
     EXPECT_EQ(Sent()[4].type, HOSTMSG_REQ_INSTRUMENT);

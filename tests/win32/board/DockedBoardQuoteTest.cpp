@@ -203,15 +203,6 @@ TEST_F(DockedBoardQuotes, AShortPayloadIsDroppedUnread) {
     EXPECT_EQ(TextById(Top(), 1, 1), "4012.4");
 }
 
-TEST_F(DockedBoardQuotes, AnUnknownContractKeepsTheFramesFallbackTick) {
-    AddInstrument("IF2102", "CFFEX", false, 1.0);
-    board_->LoadContracts({"IF2101", "IF2102"});
-    Quote(Example("IF2102"), false, false, 1.0);
-    EXPECT_EQ(TextById(Top(), 2, 1), "4012");
-    Quote(Example("IF2101"), false, false, 0.001);
-    EXPECT_EQ(TextById(Top(), 1, 1), "4012.400");
-}
-
 TEST_F(DockedBoardQuotes, ABoardWhoseWindowIsGoneStillTakesEveryCall) {
     LoadAll();
     board_->DestroyWindow();

@@ -144,20 +144,29 @@ TEST_F(GridPaint, SortArrowStandsAtTheRightEdgeAndShortensTheText) {
     EXPECT_EQ(modified->Bounds(inside, text).right, fullText.right);
 }
 
-TEST_F(GridPaint, SortArrowIsCentredUnderVerticalText) {
+TEST_F(GridPaint, SortArrowIsCentredUnderVerticalTextAndLeavesItsPlace) {
     Shape(3, 3, 1, 0, 120, 60);
     CGridCellBase* header = grid_->GetCell(0, 1);
+    header->SetText("WWW");
     LOGFONTW font = *header->GetFont();
     font.lfEscapement = 900;
     font.lfOrientation = 900;
     header->SetFont(&font);
-    ASSERT_TRUE(grid_->SortByColumn(nullptr, 1, false));
-    auto canvas = Render();
     RECT rect{};
     grid_->GetCellRect(0, 1, &rect);
+    const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+    const RECT unsortedText = Render()->Bounds(Inside(rect), text);
+    ASSERT_GT(unsortedText.right, unsortedText.left);
+
+    ASSERT_TRUE(grid_->SortByColumn(nullptr, 1, false));
+    auto canvas = Render();
     const RECT arrowBox = canvas->Bounds(Inside(rect), GetSysColor(COLOR_3DSHADOW));
     ASSERT_GT(arrowBox.right, arrowBox.left);
     EXPECT_NEAR((arrowBox.left + arrowBox.right) / 2, (rect.left + rect.right) / 2, 3);
+    // The arrow sits below vertical text: the text keeps the whole width of its cell.
+    const RECT sortedText = canvas->Bounds(Inside(rect), text);
+    EXPECT_EQ(sortedText.left, unsortedText.left);
+    EXPECT_EQ(sortedText.right, unsortedText.right);
 }
 
 TEST_F(GridPaint, HeadersAreRaisedAndThoseOfTheFocusRowAndColumnSunken) {

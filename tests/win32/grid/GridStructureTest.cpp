@@ -1,5 +1,6 @@
 // Rows, columns, their sizes and order, out-of-range requests, sorting, virtual mode.
 #include <climits>
+#include <cwchar>
 #include <string>
 #include <thread>
 
@@ -32,6 +33,21 @@ TEST_F(GridStructure, RowCountToTheSameCountChangesNothingAndBelowTheFixedCountL
     EXPECT_STREQ(grid_->GetCell(3, 2)->GetText(), "");
     EXPECT_FALSE(grid_->GetCell(3, 2)->IsFixedRow());
     EXPECT_TRUE(grid_->GetCell(3, 0)->IsFixedCol());
+}
+
+TEST_F(GridStructure, RowAutoSizeMeasuresOnlyTheColumnsOnShow) {
+    Shape(4, 3, 1, 1);
+    grid_->SetCellText(2, 2, "Tall");
+    LOGFONTW tall{};
+    tall.lfHeight = -60;
+    wcscpy(tall.lfFaceName, L"Tahoma");
+    grid_->GetCell(2, 2)->SetFont(&tall);
+    grid_->SetColumnWidth(2, 0);
+    ASSERT_TRUE(grid_->AutoSizeRow(2));
+    EXPECT_LT(grid_->GetRowHeight(2), 40) << "the hidden column's tall text was measured";
+    grid_->SetColumnWidth(2, 60);
+    ASSERT_TRUE(grid_->AutoSizeRow(2));
+    EXPECT_GT(grid_->GetRowHeight(2), 55);
 }
 
 TEST_F(GridStructure, ColumnCountChangeResetsTheColumnOrder) {
@@ -200,7 +216,11 @@ TEST_F(GridStructure, LockObjectHoldsTheGridLockForItsScope) {
         CGridCtrl::CLockObject again(grid_->GetLock());  // re-entrant on its own thread
     }
     EXPECT_FALSE(heldElsewhere());
-    CGridCtrl::CLockObject none(static_cast<CRITICAL_SECTION*>(nullptr));
+    {
+        // A lock object given no lock holds nothing.
+        CGridCtrl::CLockObject none(static_cast<CRITICAL_SECTION*>(nullptr));
+        EXPECT_FALSE(heldElsewhere());
+    }
 }
 
 TEST_F(GridStructure, DeleteAllItemsEmptiesTheGrid) {
@@ -345,18 +365,6 @@ TEST_F(GridStructure, VirtualModeAsksTheCallbackWithTheMappedRowAndColumn) {
     EXPECT_EQ(Notifications()[0].code, GN_GETDISPINFO);
     EXPECT_EQ(Notifications()[0].controlId, 1016u);
     EXPECT_EQ(Notifications()[0].row, 2);  // display row 3 of the reversed rows 1..4
-}
-
-TEST_F(GridStructure, NotificationsReachTheParentWithRowAndColumn) {
-    Shape(3, 3, 1, 0);
-    grid_->SendMessageToParent(2, 1, NM_DBLCLK);
-    grid_->SendMessageToParent(-1, -1, NM_RCLICK);
-    ASSERT_EQ(Notifications().size(), 2u);
-    EXPECT_EQ(Notifications()[0].code, NM_DBLCLK);
-    EXPECT_EQ(Notifications()[0].row, 2);
-    EXPECT_EQ(Notifications()[0].column, 1);
-    EXPECT_EQ(Notifications()[1].code, NM_RCLICK);
-    EXPECT_EQ(Notifications()[1].row, -1);
 }
 
 }  // namespace

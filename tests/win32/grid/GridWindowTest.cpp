@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "GridTestSupport.h"
+#include "framework/GdiObjects.h"
 
 namespace quillon::grid::testing {
 namespace {
@@ -104,6 +105,29 @@ TEST_F(GridFixture, PictureOfTheWindowHasTheGreyDoubleBorder) {
         {0, 0},         {1, 1},         {width - 1, height / 2}, {width - 2, height / 2}, {width / 2, height - 1},
         {width / 2, 1}, {0, height - 1}};
     for (POINT point : border) EXPECT_EQ(picture.At(point.x, point.y), grey) << point.x << "," << point.y;
+}
+
+TEST_F(GridFixture, NonClientPaintAndActivationDrawTheGreyDoubleBorderOnTheWindow) {
+    Shape(3, 3, 1, 0);
+    ShowWindow(parent_, SW_SHOWNOACTIVATE);
+    UpdateWindow(parent_);
+    HWND window = grid_->GetSafeHwnd();
+    const RECT rect = grid_->GetWindowRect();
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    const COLORREF grey = RGB(192, 192, 192);
+    const POINT border[] = {{0, 0}, {1, 1}, {width - 1, height / 2}, {width - 2, height / 2}, {width / 2, height - 1}};
+    for (UINT message : {UINT(WM_NCPAINT), UINT(WM_NCACTIVATE)}) {
+        SCOPED_TRACE(message);
+        framework::WindowDc dc(window, framework::WindowDc::Area::Window);
+        ASSERT_TRUE(dc);
+        const RECT all{0, 0, width, height};
+        FillRect(dc.Get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        ASSERT_EQ(GetPixel(dc.Get(), 0, 0), RGB(0, 0, 0));
+        SendMessageW(window, message, message == WM_NCPAINT ? 1 : TRUE, 0);
+        GdiFlush();
+        for (POINT point : border) EXPECT_EQ(GetPixel(dc.Get(), point.x, point.y), grey) << point.x << "," << point.y;
+    }
 }
 
 TEST_F(GridFixture, DialogCodeAndEraseFollowTheGridsOptions) {

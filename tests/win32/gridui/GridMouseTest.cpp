@@ -48,6 +48,24 @@ TEST_F(GridInputFixture, CtrlClickAddsCellsAndShiftClickExtendsFromTheAnchor) {
     EXPECT_EQ(Selected(), (std::vector<GridCellId>{{1, 2}, {1, 3}, {2, 2}, {2, 3}, {3, 2}, {3, 3}}));
     EXPECT_EQ(grid_->GetFocusCell(), (GridCellId{3, 2}));
     EXPECT_EQ(GetCapture(), nullptr);
+
+    // Each Ctrl+click toggles its own cell and nothing else.
+    Click(CentreOf(2, 1));
+    Click(CentreOf(4, 3), MK_CONTROL);
+    Click(CentreOf(2, 1), MK_CONTROL);
+    EXPECT_EQ(Selected(), (std::vector<GridCellId>{{4, 3}}));
+    Click(CentreOf(4, 3), MK_CONTROL);
+    EXPECT_EQ(Selected(), (std::vector<GridCellId>{}));
+}
+
+TEST_F(GridInputFixture, APressAndReleaseOnNoCellTellsTheParentNothing) {
+    Shape(6, 4, 1, 1);
+    Click(CentreOf(3, 2));
+    Events().clear();
+    Click(POINT{380, 280});  // below and right of the last cell
+    EXPECT_EQ(LastEvent(WM_NOTIFY, GN_SELCHANGED), nullptr);
+    EXPECT_EQ(LastEvent(WM_NOTIFY, NM_CLICK), nullptr);
+    EXPECT_EQ(Selected(), (std::vector<GridCellId>{{3, 2}}));
 }
 
 TEST_F(GridInputFixture, ReleaseOverAnotherWindowDoesNotLeaveTheGridWaiting) {
@@ -193,19 +211,28 @@ TEST_F(GridInputFixture, HoldingTheButtonBelowTheGridScrollsAndExtendsOnTheTimer
     EXPECT_EQ(selected.size(), static_cast<size_t>(selected.back().row - 1));
 }
 
-TEST_F(GridInputFixture, WheelScrollsTheConfiguredLinesPerNotch) {
-    Shape(80, 4, 1, 1);
-    SendMessageW(Grid(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
-    Pump();
-    const int lines = grid_->GetWheelScrollLines();
-    if (lines == -1) {
-        EXPECT_EQ(grid_->GetScrollPosition(SB_VERT), 300 - 20);
-    } else {
-        EXPECT_EQ(grid_->GetScrollPosition(SB_VERT), lines * 20);
+TEST_F(GridInputFixture, WheelScrollsTheSystemsLinesPerNotch) {
+    UINT saved = 3;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &saved, 0));
+    const struct {
+        UINT lines;
+        int position;  // after one notch towards the user; rows are 20 pixels
+    } cases[] = {{2, 40}, {5, 100}, {WHEEL_PAGESCROLL, 300 - 20}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines);
+        // The setting is read when a grid is made.
+        ASSERT_TRUE(SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, c.lines, nullptr, 0));
+        TearDown();
+        SetUp();
+        Shape(80, 4, 1, 1);
+        SendMessageW(Grid(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+        Pump();
+        EXPECT_EQ(grid_->GetScrollPosition(SB_VERT), c.position);
+        SendMessageW(Grid(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+        Pump();
+        EXPECT_EQ(grid_->GetScrollPosition(SB_VERT), 0);
     }
-    SendMessageW(Grid(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
-    Pump();
-    EXPECT_EQ(grid_->GetScrollPosition(SB_VERT), 0);
+    SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, saved, nullptr, 0);
 }
 
 TEST_F(GridInputFixture, TitleTipShowsOnlyCutOffTextAndGoesWhenThePointerLeaves) {
