@@ -62,7 +62,7 @@ if [ $build -eq 1 ]; then
   # Optimised trees of their own, without the sanitizers of the linux preset.
   say "building hostsim (RelWithDebInfo, log: build/bench-build-linux.log)"
   { cmake -S . -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
-    cmake --build "$linux_build" -j2 --target hostsim; } >build/bench-build-linux.log 2>&1 ||
+    cmake --build "$linux_build" -j2 --target hostsim implied_volatility_bench; } >build/bench-build-linux.log 2>&1 ||
     { tail -n 40 build/bench-build-linux.log; say "hostsim build failed"; exit 1; }
   say "building Quillon.exe, TesselAPI.dll, the probe, null_plugin.exe, grid_paint_bench.exe (log: build/bench-build-win32.log)"
   { cmake -S . -B "$win32_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$windows_toolchain" \
@@ -248,6 +248,15 @@ results="$out/results"
 # Figures for the table, as "name<TAB>value" lines.
 record() { printf '%s\t%s\n' "$1" "$2" >>"$results"; }
 result() { awk -F'\t' -v name="$1" '$1 == name {v = $2} END {print v}' "$results"; }
+
+# ---------------------------------------------------------------------------------------
+# The pricing core, natively: nanoseconds per implied-volatility solve and per price.
+"$linux_build/bench/core/implied_volatility_bench" >"$out/implied-volatility.out" 2>&1 ||
+  fail "implied_volatility_bench failed (see out/bench/implied-volatility.out)"
+for model in Black-76 Barone-Adesi-Whaley; do
+  record "analytics.$model" "$(sed -nE "s/^$model: ([0-9]+) ns per implied volatility.* ([0-9]+) ns per price.*/\1 \2/p" "$out/implied-volatility.out")"
+done
+say "implied volatility: $(tr '\n' ';' <"$out/implied-volatility.out")"
 
 # ---------------------------------------------------------------------------------------
 say "starting the Wine session (prefix build/bench-wine-$windows_build; the first run makes it: about half a minute)"
@@ -576,6 +585,10 @@ table="$out/table.md"
   echo "| paint, 150 rows x 15 columns: full paint (median of 3) | $(orna "$(result paint.whole.1)" ms) |"
   echo "| paint, 150 x 15: one quote's cell update plus its repaint | $(orna "$(result paint.whole.2)" ms) |"
   echo "| paint, board view 1080 x 600: full paint / one cell + its repaint | $(orna "$(result paint.view.1)") / $(orna "$(result paint.view.2)") ms |"
+  for model in Black-76 Barone-Adesi-Whaley; do
+    read -r solve price <<<"$(result "analytics.$model")"
+    echo "| implied volatility, $model (native, a 100-strike chain's options): ns per solve / per price | $(orna "$solve") / $(orna "$price") ns |"
+  done
   for stage in loaded popups cycles; do
     case $stage in
       loaded) name="after the 30,000-instrument load" ;;
