@@ -66,13 +66,21 @@ std::optional<double> UnderlyingPrice(std::span<const unsigned char> underlyingQ
     return QuotedPrice(quote, field::LastPrice);
 }
 
-std::optional<std::string> FormatAnalyticsCell(ColumnId sideId, std::span<const unsigned char> optionQuote,
-                                               std::optional<double> underlyingPrice, const OptionTerms& terms) {
-    if (sideId < FirstAnalyticsColumnId || sideId > LastAnalyticsColumnId) return std::nullopt;
-    if (!IsCompleteQuote(optionQuote.size())) return std::nullopt;
+const std::string& AnalyticsTexts::For(ColumnId sideId) const {
+    static const std::string dash = "-";
+    if (sideId < FirstAnalyticsColumnId || sideId > LastAnalyticsColumnId) return dash;
+    return texts_[sideId - FirstAnalyticsColumnId];
+}
+
+AnalyticsTexts FormatAnalyticsCells(std::span<const unsigned char> optionQuote, std::optional<double> underlyingPrice,
+                                    const OptionTerms& terms) {
+    AnalyticsTexts cells;
+    for (std::string& text : cells.texts_) text = "-";
+    auto set = [&](ColumnId id, std::string text) { cells.texts_[id - FirstAnalyticsColumnId] = std::move(text); };
+    if (!IsCompleteQuote(optionQuote.size())) return cells;
     const unsigned char* quote = optionQuote.data();
-    if (sideId == 60) return terms.daysToExpiry >= 0 ? std::to_string(terms.daysToExpiry) : std::string("-");
-    if (!underlyingPrice || !(*underlyingPrice > 0) || !(terms.strike > 0)) return std::string("-");
+    if (terms.daysToExpiry >= 0) set(60, std::to_string(terms.daysToExpiry));  // 剩余天数
+    if (!underlyingPrice || !(*underlyingPrice > 0) || !(terms.strike > 0)) return cells;
     const double F = *underlyingPrice;
     const double K = terms.strike;
     const double intrinsic = std::max(terms.isCall ? F - K : K - F, 0.0);
@@ -81,36 +89,23 @@ std::optional<std::string> FormatAnalyticsCell(ColumnId sideId, std::span<const 
         if (!price) return std::nullopt;
         return ImpliedVolatility(terms.style, terms.isCall, *price, F, K, terms.years, terms.rate);
     };
-    switch (sideId) {
-        case 50:  // 买隐波
-            return Percent(volatilityOf(QuotedPrice(quote, field::BidPrice)));
-        case 51:  // 卖隐波
-            return Percent(volatilityOf(QuotedPrice(quote, field::AskPrice)));
-        case 52:  // 隐含波动率
-            return Percent(volatilityOf(OptionPrice(quote)));
-        case 53:
-        case 54:
-        case 55:
-        case 56: {  // Delta, Gamma, Vega, Theta at column 52's volatility
-            const std::optional<double> volatility = volatilityOf(OptionPrice(quote));
-            if (!volatility) return std::string("-");
-            const analytics::Greeks greeks =
-                analytics::OptionGreeks(terms.style, terms.isCall, F, K, terms.years, terms.rate, *volatility);
-            if (sideId == 53) return Fixed(greeks.delta, 4);
-            if (sideId == 54) return Fixed(greeks.gamma, 6);
-            if (sideId == 55) return Fixed(greeks.vega, 4);
-            return Fixed(greeks.theta, 4);
-        }
-        case 57:  // 内在价值
-            return model::FormatPrice(intrinsic, terms.tick);
-        case 58: {  // 时间价值
-            const std::optional<double> price = OptionPrice(quote);
-            return price ? model::FormatPrice(*price - intrinsic, terms.tick) : std::string("-");
-        }
-        case 59:  // 虚实度%
-            return Fixed((terms.isCall ? F - K : K - F) / K * 100, 2);
+    set(50, Percent(volatilityOf(QuotedPrice(quote, field::BidPrice))));  // 买隐波
+    set(51, Percent(volatilityOf(QuotedPrice(quote, field::AskPrice))));  // 卖隐波
+    const std::optional<double> price = OptionPrice(quote);
+    const std::optional<double> volatility = volatilityOf(price);
+    set(52, Percent(volatility));  // 隐含波动率
+    if (volatility) {
+        const analytics::Greeks greeks =
+            analytics::OptionGreeks(terms.style, terms.isCall, F, K, terms.years, terms.rate, *volatility);
+        set(53, Fixed(greeks.delta, 4));
+        set(54, Fixed(greeks.gamma, 6));
+        set(55, Fixed(greeks.vega, 4));
+        set(56, Fixed(greeks.theta, 4));
     }
-    return std::nullopt;
+    set(57, model::FormatPrice(intrinsic, terms.tick));                      // 内在价值
+    if (price) set(58, model::FormatPrice(*price - intrinsic, terms.tick));  // 时间价值
+    set(59, Fixed((terms.isCall ? F - K : K - F) / K * 100, 2));             // 虚实度%
+    return cells;
 }
 
 }  // namespace quillon::board

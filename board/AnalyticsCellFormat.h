@@ -34,11 +34,23 @@ struct OptionTerms {
     double tick = 0;  // the option's price tick: intrinsic and time value print with it
 };
 
-// The text of analytics column `sideId` (50 to 60) for the option whose quote is
-// `optionQuote`; "-" for anything that cannot be computed (no underlying price, no usable
-// option price, no volatility that gives the price, expired). Nothing when the id is not an
-// analytics column or the quote is not a whole record.
-std::optional<std::string> FormatAnalyticsCell(ColumnId sideId, std::span<const unsigned char> optionQuote,
-                                               std::optional<double> underlyingPrice, const OptionTerms& terms);
+// The texts of the analytics columns 50 to 60 for one option, each computed once: at most
+// three volatility solves (bid, ask, their middle) whatever columns are shown.
+class AnalyticsTexts {
+public:
+    // "-" for an id that is not an analytics column.
+    const std::string& For(ColumnId sideId) const;
+
+private:
+    friend AnalyticsTexts FormatAnalyticsCells(std::span<const unsigned char>, std::optional<double>,
+                                               const OptionTerms&);
+    std::string texts_[LastAnalyticsColumnId - FirstAnalyticsColumnId + 1];
+};
+
+// The option whose quote is `optionQuote` (a whole QuoteRecord, else every text is "-"):
+// "-" for anything that cannot be computed (no underlying price, no usable option price, no
+// volatility that gives the price, expired).
+AnalyticsTexts FormatAnalyticsCells(std::span<const unsigned char> optionQuote, std::optional<double> underlyingPrice,
+                                    const OptionTerms& terms);
 
 }  // namespace quillon::board

@@ -26,7 +26,7 @@ std::vector<unsigned char> Quote(double last, double bid, double ask) {
 
 std::string Cell(ColumnId id, const std::vector<unsigned char>& quote, std::optional<double> F,
                  const OptionTerms& terms) {
-    return FormatAnalyticsCell(id, quote, F, terms).value_or("<none>");
+    return FormatAnalyticsCells(quote, F, terms).For(id);
 }
 
 // An IO call a month out, priced by Black-76 at 20 % (bid) and 22 % (ask) volatility.
@@ -104,9 +104,9 @@ TEST_F(Example, WhatCannotBeComputedShowsADash) {
         {"no bid", 50, empty, F, terms},
     };
     for (const auto& c : cases) EXPECT_EQ(Cell(c.id, c.quote, c.F, c.terms), "-") << c.what << " " << c.id;
-    EXPECT_FALSE(FormatAnalyticsCell(49, quote, F, terms));
-    EXPECT_FALSE(FormatAnalyticsCell(61, quote, F, terms));
-    EXPECT_FALSE(FormatAnalyticsCell(52, std::vector<unsigned char>(field::Size - 1), F, terms));
+    EXPECT_EQ(Cell(49, quote, F, terms), "-");
+    EXPECT_EQ(Cell(61, quote, F, terms), "-");
+    EXPECT_EQ(Cell(60, std::vector<unsigned char>(field::Size - 1), F, terms), "-") << "no whole quote";
     EXPECT_EQ(AnalyticsColumnCaptions().size(), 11u);
 }
 
