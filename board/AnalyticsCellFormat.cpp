@@ -75,7 +75,7 @@ const std::string& AnalyticsTexts::For(ColumnId sideId) const {
 AnalyticsTexts FormatAnalyticsCells(std::span<const unsigned char> optionQuote, std::optional<double> underlyingPrice,
                                     const OptionTerms& terms) {
     AnalyticsTexts cells;
-    for (std::string& text : cells.texts_) text = "-";
+    for (std::string& text : cells.texts_) text.assign(1, '-');
     auto set = [&](ColumnId id, std::string text) { cells.texts_[id - FirstAnalyticsColumnId] = std::move(text); };
     if (!IsCompleteQuote(optionQuote.size())) return cells;
     const unsigned char* quote = optionQuote.data();
