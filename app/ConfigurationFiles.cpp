@@ -1,8 +1,13 @@
 #include "app/ConfigurationFiles.h"
 
+#include <windows.h>
+
+#include "board/AnalyticsSettings.h"
 #include "board/ColumnCatalogue.h"
 #include "board/ColumnSet.h"
 #include "board/ConfigPaths.h"
+#include "framework/TextConversion.h"
+#include "platform/AtomicFile.h"
 
 namespace quillon::app {
 
@@ -20,6 +25,18 @@ void LoadUserColumns(const std::string& gridXmlPath) {
         board::LoadColumnSet();
     else
         board::LoadColumnSet(gridXmlPath);
+}
+
+void LoadExpirySchedule(const std::string& schedulePath) {
+    board::AnalyticsSettings& settings = board::SharedAnalyticsSettings();
+    settings.schedule = analytics::ExpirySchedule::Defaults();
+    const std::string path = schedulePath.empty() ? board::BuildExpirySchedulePath() : schedulePath;
+    constexpr std::size_t MaxScheduleSize = 1 << 20;
+    const std::optional<std::string> text = platform::ReadWholeFile(path, MaxScheduleSize);
+    if (!text) return;
+    for (const std::string& problem : settings.schedule.Apply(*text)) {
+        OutputDebugStringW(framework::WideFromCodePage936("Quillon: ExpirySchedule.txt " + problem + "\n").c_str());
+    }
 }
 
 void SaveUserColumns(const std::string& gridXmlPath) {

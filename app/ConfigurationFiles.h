@@ -17,4 +17,9 @@ void PrepareColumns();
 void LoadUserColumns(const std::string& gridXmlPath);
 void SaveUserColumns(const std::string& gridXmlPath);
 
+// The exchanges' expiry rules as shipped, corrected by ExpirySchedule.txt beside the
+// executable when there is one (an empty path: that one). Lines it cannot read are left
+// out and named on the debug output; the rest holds.
+void LoadExpirySchedule(const std::string& schedulePath);
+
 }  // namespace quillon::app

@@ -43,6 +43,7 @@ bool CQuillonApp::InitInstance() {
     settings.hostWindow =
         reinterpret_cast<host::WindowHandle>(static_cast<std::intptr_t>(static_cast<std::int32_t>(hostWindowWord)));
     ReadIniSettings(sources_.iniPathGiven ? sources_.iniPath : DefaultIniPath(), settings);
+    LoadExpirySchedule(sources_.expirySchedulePath);
 
     PrepareColumns();
     framework::InitCommonControlsForProgram();

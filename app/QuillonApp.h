@@ -18,9 +18,10 @@ namespace quillon::app {
 struct StartupSources {
     // The first command-line argument (code page 936), or nothing when there is none.
     std::optional<std::string> hostWindowArgument;
-    // Empty: the INI and grid.xml beside the executable.
+    // Empty: the INI, grid.xml and ExpirySchedule.txt beside the executable.
     std::string iniPath;
     std::string gridXmlPath;
+    std::string expirySchedulePath;
     bool iniPathGiven = false;
 };
 

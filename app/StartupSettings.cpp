@@ -5,6 +5,7 @@
 #include <cctype>
 #include <limits>
 
+#include "board/AnalyticsSettings.h"
 #include "framework/TextConversion.h"
 
 namespace quillon::app {
@@ -40,6 +41,7 @@ std::uint32_t ParseHostWindowArgument(std::string_view argument) {
 void ReadIniSettings(const std::string& iniPath, StartupSettings& settings) {
     settings.runMode = PopupRunMode;
     settings.newOptionType = '2';
+    board::SharedAnalyticsSettings().riskFreeRate = board::DefaultRiskFreeRate;
     if (iniPath.empty()) return;
     // The path is code page 936 like every narrow string of ours; the ANSI profile
     // functions would read it in the system's code page and miss a Chinese folder.
@@ -49,6 +51,8 @@ void ReadIniSettings(const std::string& iniPath, StartupSettings& settings) {
     GetPrivateProfileStringW(L"Startup", L"NewOptionType", L"2", buffer, 256, path.c_str());
     std::string value = framework::CodePage936FromWide(buffer);
     settings.newOptionType = value.empty() ? '\0' : value[0];
+    GetPrivateProfileStringW(L"Analytics", L"RiskFreeRate", L"", buffer, 256, path.c_str());
+    board::SharedAnalyticsSettings().riskFreeRate = board::ParseRiskFreeRate(framework::CodePage936FromWide(buffer));
 }
 
 }  // namespace quillon::app

@@ -1,9 +1,11 @@
 #include "board/AnalyticsCellFormat.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 
+#include "board/AnalyticsSettings.h"
 #include "board/QuoteCellFormat.h"
 #include "host/WireRecords.h"
 #include "model/CodeFormat.h"
@@ -66,6 +68,35 @@ std::optional<double> UnderlyingPrice(std::span<const unsigned char> underlyingQ
     return QuotedPrice(quote, field::LastPrice);
 }
 
+std::optional<OptionTerms> MakeOptionTerms(const std::string& optionCode, const std::string& exchange, double tick,
+                                           std::chrono::system_clock::time_point now) {
+    const std::optional<model::OptionCodeParts> parts = model::ParseOptionCode(optionCode, exchange);
+    if (!parts) return std::nullopt;
+    AnalyticsSettings& settings = SharedAnalyticsSettings();
+    OptionTerms terms;
+    terms.isCall = parts->isCall;
+    terms.tick = tick;
+    terms.rate = settings.riskFreeRate;
+    terms.years = -1;
+    terms.daysToExpiry = -1;
+    double strike = 0;
+    const std::string& text = parts->strike;
+    auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), strike);
+    if (error == std::errc() && stop == text.data() + text.size()) terms.strike = strike;
+    const std::optional<analytics::ContractMonth> month =
+        analytics::ParseContractMonth(parts->underlying, analytics::BeijingDate(now).year);
+    if (!month) return terms;
+    terms.style = settings.schedule.StyleOf(exchange, month->product);
+    bool outsideCalendar = false;
+    const std::optional<analytics::CivilDate> expiry =
+        settings.schedule.ExpiryDate(exchange, month->product, month->year, month->month, &outsideCalendar);
+    if (!expiry) return terms;
+    settings.countedOutsideCalendar = settings.countedOutsideCalendar || outsideCalendar;
+    terms.years = analytics::YearsToExpiry(*expiry, now);
+    terms.daysToExpiry = analytics::CalendarDaysToExpiry(*expiry, now);
+    return terms;
+}
+
 const std::string& AnalyticsTexts::For(ColumnId sideId) const {
     static const std::string dash = "-";
     if (sideId < FirstAnalyticsColumnId || sideId > LastAnalyticsColumnId) return dash;
@@ -94,6 +125,7 @@ AnalyticsTexts FormatAnalyticsCells(std::span<const unsigned char> optionQuote, 
     const std::optional<double> price = OptionPrice(quote);
     const std::optional<double> volatility = volatilityOf(price);
     set(52, Percent(volatility));  // 隐含波动率
+    cells.volatility_ = volatility;
     if (volatility) {
         const analytics::Greeks greeks =
             analytics::OptionGreeks(terms.style, terms.isCall, F, K, terms.years, terms.rate, *volatility);
@@ -106,6 +138,36 @@ AnalyticsTexts FormatAnalyticsCells(std::span<const unsigned char> optionQuote, 
     if (price) set(58, model::FormatPrice(*price - intrinsic, terms.tick));  // 时间价值
     set(59, Fixed((terms.isCall ? F - K : K - F) / K * 100, 2));             // 虚实度%
     return cells;
+}
+
+AnalyticsTexts FormatUnderlyingAnalyticsCells(std::optional<double> atTheMoneyVolatility, int daysToExpiry) {
+    AnalyticsTexts cells;
+    for (std::string& text : cells.texts_) text.assign(1, '-');
+    cells.texts_[52 - FirstAnalyticsColumnId] = Percent(atTheMoneyVolatility);
+    cells.volatility_ = atTheMoneyVolatility;
+    if (daysToExpiry >= 0) cells.texts_[60 - FirstAnalyticsColumnId] = std::to_string(daysToExpiry);
+    return cells;
+}
+
+std::optional<double> AtTheMoneyVolatility(std::vector<StrikeVolatilities> strikes, double F) {
+    std::vector<std::pair<double, double>> points;  // strike, volatility
+    for (const StrikeVolatilities& s : strikes) {
+        if (s.call && s.put) {
+            points.emplace_back(s.strike, (*s.call + *s.put) / 2);
+        } else if (s.call || s.put) {
+            points.emplace_back(s.strike, s.call ? *s.call : *s.put);
+        }
+    }
+    std::sort(points.begin(), points.end());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (points[i].first == F) return points[i].second;
+        if (i + 1 < points.size() && points[i].first < F && F < points[i + 1].first) {
+            const auto [k0, v0] = points[i];
+            const auto [k1, v1] = points[i + 1];
+            return v0 + (v1 - v0) * (F - k0) / (k1 - k0);
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace quillon::board

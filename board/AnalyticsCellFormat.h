@@ -1,8 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "analytics/OptionPricing.h"
 #include "board/ColumnCatalogue.h"
@@ -34,17 +36,28 @@ struct OptionTerms {
     double tick = 0;  // the option's price tick: intrinsic and time value print with it
 };
 
+// The terms of an option from its code and exchange as the instrument table has them, its
+// price tick and the shared settings at their clock's `now`: strike, side, exercise style,
+// rate, and the time and days to its expiry (negative when no expiry date can be found,
+// which shows as "-"). Nothing when the code is no option code of that exchange.
+std::optional<OptionTerms> MakeOptionTerms(const std::string& optionCode, const std::string& exchange, double tick,
+                                           std::chrono::system_clock::time_point now);
+
 // The texts of the analytics columns 50 to 60 for one option, each computed once: at most
 // three volatility solves (bid, ask, their middle) whatever columns are shown.
 class AnalyticsTexts {
 public:
     // "-" for an id that is not an analytics column.
     const std::string& For(ColumnId sideId) const;
+    // Column 52's volatility, when it has one.
+    std::optional<double> Volatility() const { return volatility_; }
 
 private:
     friend AnalyticsTexts FormatAnalyticsCells(std::span<const unsigned char>, std::optional<double>,
                                                const OptionTerms&);
+    friend AnalyticsTexts FormatUnderlyingAnalyticsCells(std::optional<double>, int);
     std::string texts_[LastAnalyticsColumnId - FirstAnalyticsColumnId + 1];
+    std::optional<double> volatility_;
 };
 
 // The option whose quote is `optionQuote` (a whole QuoteRecord, else every text is "-"):
@@ -52,5 +65,21 @@ private:
 // volatility that gives the price, expired).
 AnalyticsTexts FormatAnalyticsCells(std::span<const unsigned char> optionQuote, std::optional<double> underlyingPrice,
                                     const OptionTerms& terms);
+
+// The underlying's own row: column 52 shows the chain's at-the-money volatility, 60 the
+// days to the chain's expiry (below 0: unknown); the others "-".
+AnalyticsTexts FormatUnderlyingAnalyticsCells(std::optional<double> atTheMoneyVolatility, int daysToExpiry);
+
+// The volatilities of one strike's call and put (column 52's).
+struct StrikeVolatilities {
+    double strike = 0;
+    std::optional<double> call;
+    std::optional<double> put;
+};
+
+// The chain's volatility at F: at each strike the mean of its call's and put's where both
+// have one, else the one there is; then the straight line between the two strikes around
+// F. Nothing when F lies outside the strikes that have a volatility.
+std::optional<double> AtTheMoneyVolatility(std::vector<StrikeVolatilities> strikes, double F);
 
 }  // namespace quillon::board

@@ -1,5 +1,7 @@
 #include "board/ColumnCatalogue.h"
 
+#include "board/AnalyticsCellFormat.h"
+
 namespace quillon::board {
 
 namespace {
@@ -35,6 +37,12 @@ void BuildColumnCatalogue() {
     catalogue.boardCaptions[StrikeColumnId] = strikeColumnCaption;
     for (ColumnId id = 0; id <= LastSideColumnId; ++id) {
         catalogue.boardCaptions[id + PutColumnOffset] = sideColumnCaptions[id];
+    }
+    // The analytics columns come after the quote columns, ids 23 and 25 to 49 left unused.
+    for (const auto& [id, caption] : AnalyticsColumnCaptions()) {
+        catalogue.sideCaptions[id] = caption;
+        catalogue.boardCaptions[id] = caption;
+        catalogue.boardCaptions[id + PutColumnOffset] = caption;
     }
 }
 

@@ -6,9 +6,9 @@
 
 namespace quillon::board {
 
-// Names one quote column. 0 to 22 are the side columns (the call side of the T board uses
-// them directly), StrikeColumnId is the middle of the T board, and a side id plus
-// PutColumnOffset is its copy on the put side.
+// Names one quote column. 0 to 22 and 50 to 60 (the analytics) are the side columns (the
+// call side of the T board uses them directly), StrikeColumnId is the middle of the T
+// board, and a side id plus PutColumnOffset is its copy on the put side.
 using ColumnId = std::int32_t;
 
 inline constexpr ColumnId StrikeColumnId = 24;
@@ -19,8 +19,8 @@ inline constexpr ColumnId LastSideColumnId = 22;
 using ColumnCaptions = std::map<ColumnId, std::string>;
 
 struct ColumnCatalogue {
-    ColumnCaptions sideCaptions;   // ids 0 to 22: the top grid and the column dialog
-    ColumnCaptions boardCaptions;  // ids 0 to 22, 24 and 100 to 122: the T board
+    ColumnCaptions sideCaptions;   // ids 0 to 22 and 50 to 60: the top grid and the column dialog
+    ColumnCaptions boardCaptions;  // those, 24 and their put copies (+100): the T board
 };
 
 // The process-wide catalogue. Written only by BuildColumnCatalogue at start-up, before

@@ -48,4 +48,14 @@ std::string BuildGridXmlPath() {
     return BuildGridXmlPath(platform::ExecutablePath());
 }
 
+std::string BuildExpirySchedulePath(std::string_view modulePath) {
+    std::string path(modulePath.substr(0, FolderPartLength(modulePath)));
+    path += "ExpirySchedule.txt";
+    return path;
+}
+
+std::string BuildExpirySchedulePath() {
+    return BuildExpirySchedulePath(platform::ExecutablePath());
+}
+
 }  // namespace quillon::board

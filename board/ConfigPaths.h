@@ -19,4 +19,9 @@ std::string BuildIniPath();
 std::string BuildGridXmlPath(std::string_view modulePath);
 std::string BuildGridXmlPath();
 
+// Beside grid.xml: "ExpirySchedule.txt", the user's corrections of the exchanges' expiry
+// rules, closures and exercise styles (analytics/ExpirySchedule.h has its lines).
+std::string BuildExpirySchedulePath(std::string_view modulePath);
+std::string BuildExpirySchedulePath();
+
 }  // namespace quillon::board

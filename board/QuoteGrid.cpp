@@ -211,6 +211,33 @@ void WriteQuoteCells(CGridCtrl& grid, int row, const unsigned char* quote, bool 
     RepaintGrid(grid);
 }
 
+void WriteAnalyticsCells(CGridCtrl& grid, int row, const AnalyticsTexts& texts, bool isBoard, bool isCall) {
+    const ColumnId base = isBoard && !isCall ? PutColumnOffset : 0;
+    for (int col = 0; col < grid.GetColumnCount(); ++col) {
+        const CGridCellBase* header = grid.GetCell(0, col);
+        const LPARAM id = header != nullptr ? header->GetData() : 0;
+        const LPARAM side = id - base;
+        if (side < FirstAnalyticsColumnId || side > LastAnalyticsColumnId) continue;
+        CGridCellBase* cell = grid.GetCell(row, col);
+        if (cell == nullptr) continue;
+        const std::string& text = texts.For(static_cast<ColumnId>(side));
+        if (text == cell->GetText()) continue;
+        cell->SetText(text.c_str());
+        grid.MarkCellModified(row, col);
+    }
+    RepaintGrid(grid);
+}
+
+bool HasAnalyticsColumns(const CGridCtrl& grid) {
+    for (int col = 0; col < grid.GetColumnCount(); ++col) {
+        const CGridCellBase* header = grid.GetCell(0, col);
+        const LPARAM id = header != nullptr ? header->GetData() : 0;
+        const LPARAM side = id >= PutColumnOffset ? id - PutColumnOffset : id;
+        if (side >= FirstAnalyticsColumnId && side <= LastAnalyticsColumnId) return true;
+    }
+    return false;
+}
+
 RECT GridRectInParent(const CGridCtrl& grid) {
     RECT rect = grid.GetWindowRect();
     HWND parent = ::GetParent(grid.GetSafeHwnd());

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "board/AnalyticsCellFormat.h"
 #include "board/ColumnCatalogue.h"
 #include "grid/GridCtrl.h"
 
@@ -90,6 +91,13 @@ int FindColumnById(const grid::CGridCtrl& grid, ColumnId id);
 // are whole QuoteRecords. Repaints the grid.
 void WriteQuoteCells(grid::CGridCtrl& grid, int row, const unsigned char* quote, bool havePrevious,
                      const unsigned char* previousQuote, bool isBoard, bool isCall, double tick);
+
+// Writes the analytics columns the grid has (side ids 50 to 60, or 150 to 160 for a put on
+// the T board) into `row`, in the normal text colour. Repaints the grid.
+void WriteAnalyticsCells(grid::CGridCtrl& grid, int row, const AnalyticsTexts& texts, bool isBoard, bool isCall);
+
+// Whether the grid shows any analytics column, on either side.
+bool HasAnalyticsColumns(const grid::CGridCtrl& grid);
 
 // The grid's window rectangle in the client coordinates of its parent.
 RECT GridRectInParent(const grid::CGridCtrl& grid);

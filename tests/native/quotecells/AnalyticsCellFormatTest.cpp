@@ -8,6 +8,7 @@
 
 #include "analytics/OptionPricing.h"
 #include "board/AnalyticsCellFormat.h"
+#include "board/AnalyticsSettings.h"
 #include "host/WireRecords.h"
 
 namespace quillon::board {
@@ -116,6 +117,86 @@ TEST(AnalyticsUnderlying, TheFuturesPriceIsItsMiddleElseItsLast) {
     EXPECT_EQ(UnderlyingPrice(Quote(3901, 0, 3902)), 3901);
     EXPECT_FALSE(UnderlyingPrice(Quote(host::EmptyPrice, 0, 0)));
     EXPECT_FALSE(UnderlyingPrice(std::vector<unsigned char>(10)));
+}
+
+}  // namespace
+}  // namespace quillon::board
+
+namespace quillon::board {
+namespace {
+
+TEST(AnalyticsTerms, AnOptionsCodeGivesItsStrikeSideStyleAndExpiry) {
+    using namespace std::chrono;
+    const auto now = sys_days{year{2026} / 12 / 8} + hours{2};  // 10:00 in Beijing
+    const struct {
+        const char* code;
+        const char* exchange;
+        bool isCall;
+        double strike;
+        ExerciseStyle style;
+        int days;  // to the expiry date
+    } cases[] = {
+        {"IO2612-C-4000", "CFFEX", true, 4000, ExerciseStyle::European, 10},  // 18 December
+        {"SR701P5200", "CZCE", false, 5200, ExerciseStyle::American, 3},      // 11 December
+        {"m2701-C-2.25", "DCE", true, 2.25, ExerciseStyle::American, 8},      // 16 December
+    };
+    for (const auto& c : cases) {
+        const std::optional<OptionTerms> terms = MakeOptionTerms(c.code, c.exchange, 0.2, now);
+        ASSERT_TRUE(terms) << c.code;
+        EXPECT_EQ(terms->isCall, c.isCall) << c.code;
+        EXPECT_EQ(terms->strike, c.strike) << c.code;
+        EXPECT_EQ(terms->style, c.style) << c.code;
+        EXPECT_EQ(terms->daysToExpiry, c.days) << c.code;
+        // Expiry at 15:00 in Beijing: five hours after 10:00, plus the days between.
+        EXPECT_NEAR(terms->years, (c.days * 24 + 5) / (365.0 * 24), 1e-12) << c.code;
+        EXPECT_EQ(terms->rate, SharedAnalyticsSettings().riskFreeRate);
+    }
+    // A product no rule covers has no expiry: its time-dependent columns show "-".
+    const std::optional<OptionTerms> unknown = MakeOptionTerms("XX2612-C-10", "NOEX", 0.2, now);
+    ASSERT_TRUE(unknown);
+    EXPECT_LT(unknown->years, 0);
+    EXPECT_FALSE(MakeOptionTerms("IF2612", "CFFEX", 0.2, now)) << "a future has no option terms";
+}
+
+TEST(AnalyticsTerms, TheRateIsTheInisNumberOrTheDefault) {
+    const struct {
+        const char* text;
+        double rate;
+    } cases[] = {{"0.02", 0.02}, {" 0.035 ", 0.035}, {"-0.001", -0.001}, {"", 0.015},
+                 {"2%", 0.015},  {"5", 0.015},       {"nan", 0.015}};
+    for (const auto& c : cases) EXPECT_EQ(ParseRiskFreeRate(c.text), c.rate) << c.text;
+}
+
+}  // namespace
+}  // namespace quillon::board
+
+namespace quillon::board {
+namespace {
+
+TEST(AnalyticsAtTheMoney, TheChainsVolatilityIsReadAtTheFuturesPrice) {
+    const std::vector<StrikeVolatilities> chain = {
+        {3800, 0.24, 0.26}, {3900, 0.22, std::nullopt}, {4000, std::nullopt, std::nullopt}, {4100, 0.20, 0.22}};
+    const struct {
+        double F;
+        std::optional<double> volatility;
+    } cases[] = {
+        {3800, 0.25},          // a strike: the mean of its call and put
+        {3850, 0.235},         // halfway to the next, which has a call only
+        {4000, 0.215},         // between 3900 and 4100: 4000 has none
+        {3799, std::nullopt},  // outside the chain
+        {4101, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const std::optional<double> found = AtTheMoneyVolatility(chain, c.F);
+        ASSERT_EQ(found.has_value(), c.volatility.has_value()) << c.F;
+        if (!found) continue;
+        EXPECT_NEAR(*found, *c.volatility, 1e-12) << c.F;
+    }
+    const AnalyticsTexts row = FormatUnderlyingAnalyticsCells(0.2175, 10);
+    EXPECT_EQ(row.For(52), "21.75");
+    EXPECT_EQ(row.For(60), "10");
+    EXPECT_EQ(row.For(53), "-");
+    EXPECT_EQ(FormatUnderlyingAnalyticsCells(std::nullopt, -1).For(60), "-");
 }
 
 }  // namespace

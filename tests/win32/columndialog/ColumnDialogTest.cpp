@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ColumnDialogTestSupport.h"
+#include "board/AnalyticsCellFormat.h"
 #include "board/ColumnSet.h"
 #include "board/DlgSetOptionCols.h"
 #include "framework/Foreground.h"
@@ -46,6 +47,7 @@ std::vector<Row> ListRows(const framework::CListCtrl& list) {
 std::vector<Row> DefaultRows() {
     std::vector<Row> rows;
     for (int id = 0; id <= 22; ++id) rows.push_back({SideCaptions[static_cast<std::size_t>(id)], id <= 7, id});
+    for (const auto& [id, caption] : AnalyticsColumnCaptions()) rows.push_back({caption, false, id});
     return rows;
 }
 
@@ -130,14 +132,16 @@ TEST_F(ColumnDialog, ListsAChosenOrderAndLeavesOutIdsWithoutCaption) {
         Click(dialog, IDOK);
     }});
     EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
-    ASSERT_EQ(rows.size(), 23u);
+    ASSERT_EQ(rows.size(), 23u + 11u);
     EXPECT_EQ(rows[0], (Row{"合约", true, 0}));
     EXPECT_EQ(rows[1], (Row{"更新时间", true, 22}));
     EXPECT_EQ(rows[2], (Row{"涨跌幅%", true, 3}));
     EXPECT_EQ(rows[3], (Row{"最新价", true, 1}));
     EXPECT_EQ(rows[4], (Row{"涨跌", false, 2}));
     EXPECT_EQ(rows[5], (Row{"买价", false, 4}));
-    EXPECT_EQ(rows.back(), (Row{"昨持仓量", false, 21}));
+    EXPECT_EQ(rows[22], (Row{"昨持仓量", false, 21}));
+    EXPECT_EQ(rows[23], (Row{"买隐波", false, 50})) << "the analytics columns follow the quote columns";
+    EXPECT_EQ(rows.back(), (Row{"剩余天数", false, 60}));
     // OK drops what the list could not show.
     EXPECT_EQ(SharedColumnSet().selectedIds, Ids({0, 22, 3, 1}));
     EXPECT_EQ(SharedColumnSet().boardIds, Ids({1, 3, 22, 24, 122, 103, 101}));
@@ -173,7 +177,7 @@ TEST_F(ColumnDialog, OkReplacesTheSetFromTheTicksAndOrderOfTheRows) {
         {"last row down and row 1 up",
          [](const CDlgSetOptionCols& dialog) {
              const framework::CListCtrl& list = dialog.ColumnList();
-             Select(list, 22);
+             Select(list, list.GetItemCount() - 1);
              Click(dialog, IDC_MOVE_COLUMN_DOWN);
              Select(list, 1);
              Click(dialog, IDC_MOVE_COLUMN_UP);

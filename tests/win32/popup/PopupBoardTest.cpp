@@ -8,9 +8,14 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <utility>
 
 #include "../app/AppFixture.h"
+#include "analytics/ExpirySchedule.h"
+#include "analytics/OptionPricing.h"
+#include "board/AnalyticsSettings.h"
 #include "board/ColumnSet.h"
 #include "board/DlgOptionTTablePopup.h"
 #include "board/QuoteGrid.h"
@@ -224,6 +229,57 @@ TEST_F(PopupBoardThroughFrame, ChineseTextsHaveGlyphsInTheFontsThatDrawThem) {
         }
     }
     EXPECT_GT(chineseHeaders, 10);
+}
+
+std::chrono::system_clock::time_point EighthOfDecember2022() {
+    using namespace std::chrono;
+    return sys_days{year{2022} / 12 / 8} + hours{2};  // 10:00 in Beijing
+}
+
+std::vector<unsigned char> QuoteWithBook(const std::string& code, double bid, double ask) {
+    std::vector<unsigned char> quote = QuoteBytes(code);
+    WriteDouble(quote.data(), quote_record::LastPrice, (bid + ask) / 2);
+    WriteDouble(quote.data(), quote_record::BidPrice, bid);
+    WriteDouble(quote.data(), quote_record::AskPrice, ask);
+    return quote;
+}
+
+// Implied volatility, a greek and the days to expiry, chosen like any column: the option's
+// row shows what its prices imply, the underlying's row the chain's at-the-money volatility.
+TEST_F(PopupBoardThroughFrame, AnalyticsColumnsShowTheOptionsVolatilityAndTheChainsAtTheMoney) {
+    board::AnalyticsSettings& settings = board::SharedAnalyticsSettings();
+    struct ClockOfTheTest {
+        explicit ClockOfTheTest(board::AnalyticsSettings& s) : settings(s) { settings.now = &EighthOfDecember2022; }
+        ~ClockOfTheTest() { settings.now = &std::chrono::system_clock::now; }
+        board::AnalyticsSettings& settings;
+    } clock(settings);
+    board::ReplaceColumnSet(board::MakeColumnSet({1, 52, 53, 60}));
+    Select("IF2301");
+    CDlgOptionTTablePopup* popup = PopupOf("IF2301");
+    ASSERT_NE(popup, nullptr);
+    grid::CGridCtrl& top = *popup->UnderlyingGrid();
+    grid::CGridCtrl& tee = *popup->BoardGrid();
+
+    // IO2301 expires on the third Friday of January 2023, the 20th: 43 days on.
+    const analytics::CivilDate expiry{2023, 1, 20};
+    const double T = analytics::YearsToExpiry(expiry, EighthOfDecember2022());
+    const double call = analytics::Black76Price(true, 3900, 3900, T, settings.riskFreeRate, 0.20);
+    Deliver(HOSTMSG_QUOTE_PUSH, QuoteWithBook("IF2301", 3899.8, 3900.2));
+    Deliver(HOSTMSG_QUOTE_PUSH, QuoteWithBook("IO2301-C-3900", call, call));
+    // The columns catch up on the popup's own timer, a quarter of a second at most.
+    for (int wait = 0; wait < 100 && TextById(top, 1, 52) != "20.00"; ++wait) {
+        Sleep(20);
+        Pump();
+    }
+    EXPECT_EQ(TextById(tee, 1, 52), "20.00");
+    const analytics::Greeks greeks = analytics::Black76Greeks(true, 3900, 3900, T, settings.riskFreeRate, 0.20);
+    char delta[16];
+    std::snprintf(delta, sizeof delta, "%.4f", greeks.delta);
+    EXPECT_EQ(TextById(tee, 1, 53), delta);
+    EXPECT_EQ(TextById(tee, 1, 60), "43");
+    EXPECT_EQ(TextById(top, 1, 52), "20.00") << "the call at the money is the chain's only volatility";
+    EXPECT_EQ(TextById(top, 1, 53), "-");
+    EXPECT_EQ(TextById(top, 1, 60), "43");
 }
 
 TEST_F(PopupBoardThroughFrame, TwoPopupsGetOnlyTheirOwnQuotesAndBothFollowAColumnChange) {
