@@ -25,6 +25,13 @@ std::size_t FolderPartLength(std::string_view path) {
     return folderLength;
 }
 
+// The module path cut after its last backslash, then `name`.
+std::string FileBeside(std::string_view modulePath, const char* name) {
+    std::string path(modulePath.substr(0, FolderPartLength(modulePath)));
+    path += name;
+    return path;
+}
+
 }  // namespace
 
 std::string BuildIniPath(std::string_view modulePath) {
@@ -39,9 +46,7 @@ std::string BuildIniPath() {
 }
 
 std::string BuildGridXmlPath(std::string_view modulePath) {
-    std::string path(modulePath.substr(0, FolderPartLength(modulePath)));
-    path += "grid.xml";
-    return path;
+    return FileBeside(modulePath, "grid.xml");
 }
 
 std::string BuildGridXmlPath() {
@@ -49,9 +54,7 @@ std::string BuildGridXmlPath() {
 }
 
 std::string BuildExpirySchedulePath(std::string_view modulePath) {
-    std::string path(modulePath.substr(0, FolderPartLength(modulePath)));
-    path += "ExpirySchedule.txt";
-    return path;
+    return FileBeside(modulePath, "ExpirySchedule.txt");
 }
 
 std::string BuildExpirySchedulePath() {

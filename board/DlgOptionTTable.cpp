@@ -4,6 +4,7 @@
 #include <optional>
 #include <set>
 
+#include "board/AnalyticsSettings.h"
 #include "board/BoardContextMenu.h"
 #include "board/ColumnSet.h"
 #include "board/QuoteCellFormat.h"
@@ -65,6 +66,7 @@ BOOL CDlgOptionTTable::OnInitDialog() {
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
     SetUpQuoteGrids(underlyingGrid_, boardGrid_);
+    analytics_.Update(GetSafeHwnd(), underlyingGrid_, boardGrid_);
 
     layoutTimer_.Start(hwnd_, LayoutTimerId, LayoutTimerPeriodMs);
     return TRUE;
@@ -74,6 +76,7 @@ INT_PTR CDlgOptionTTable::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
         case WM_DESTROY:
             layoutTimer_.Stop();
+            analytics_.Stop();
             // The grid objects go with their windows, which are destroyed right after.
             underlyingGrid_ = boardGrid_ = clickedGrid_ = nullptr;
             return FALSE;
@@ -84,6 +87,10 @@ INT_PTR CDlgOptionTTable::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
             OnSize(LOWORD(lParam), HIWORD(lParam));
             return TRUE;
         case WM_TIMER:
+            if (wParam == AnalyticsColumns::TimerId) {
+                if (analytics_.Due()) RewriteAnalytics();
+                return TRUE;
+            }
             return LayoutTimer(static_cast<UINT_PTR>(wParam)) ? FALSE : TRUE;
     }
     return CDialog::DialogProc(message, wParam, lParam);
@@ -199,6 +206,8 @@ void CDlgOptionTTable::ReloadColumns() {
     BuildUnderlyingRows();
     BuildBoardRows();
     RewriteCachedQuotes();
+    analytics_.Update(GetSafeHwnd(), underlyingGrid_, boardGrid_);
+    if (analytics_.Shown()) RewriteAnalytics();
     if (underlyingGrid_) RepaintGrid(*underlyingGrid_);
     if (boardGrid_) RepaintGrid(*boardGrid_);
 }
@@ -250,6 +259,50 @@ void CDlgOptionTTable::OnQuote(const unsigned char* quote, bool isOption, bool i
     } else {
         UpdateUnderlyingRow(stored.data(), havePrevious, previous.data(), isCall, tick);
     }
+    analytics_.MarkStale();
+}
+
+void CDlgOptionTTable::RewriteAnalytics() {
+    board::RepaintBatch repaints;
+    model::DataLock lock;
+    auto priceOf = [&](const std::string& code) -> std::optional<double> {
+        auto quote = latestQuotes_.find(code);
+        if (quote == latestQuotes_.end()) return std::nullopt;
+        return UnderlyingPrice(quote->second);
+    };
+    const auto now = SharedAnalyticsSettings().now();
+    std::map<std::string, int> daysToExpiry;  // by underlying
+    for (const auto& [code, quote] : latestQuotes_) {
+        const std::optional<InstrumentFacts> instrument = LookUpInstrument(code);
+        if (!instrument || !instrument->isOption) continue;
+        const std::optional<OptionTerms> terms = MakeOptionTerms(code, instrument->exchange, instrument->tick, now);
+        const std::optional<std::string> underlying = model::SharedMarketData().UnderlyingOf(code);
+        const std::optional<std::string> key = model::MakeStrikeKey(code, instrument->exchange);
+        if (!terms || !underlying || !key) continue;
+        if (terms->daysToExpiry >= 0) daysToExpiry[*underlying] = terms->daysToExpiry;
+        const AnalyticsTexts& texts =
+            analytics_.OfOption(code, quote.data(), *underlying, priceOf(*underlying), *terms);
+        auto entry = boardRowByKey_.find(*key);
+        if (entry == boardRowByKey_.end() || !boardGrid_) continue;
+        CGridCtrl::CLockObject gridLock(*boardGrid_);
+        const int row = FindRowByIndex(*boardGrid_, entry->second);
+        if (row != -1) WriteAnalyticsCells(*boardGrid_, row, texts, true, terms->isCall);
+    }
+    if (underlyingGrid_) {
+        CGridCtrl::CLockObject gridLock(*underlyingGrid_);
+        for (const auto& [code, index] : underlyingRowByCode_) {
+            const std::optional<double> F = priceOf(code);
+            const std::optional<double> atTheMoney = F ? analytics_.AtTheMoney(code, *F) : std::nullopt;
+            auto days = daysToExpiry.find(code);
+            const int row = FindRowByIndex(*underlyingGrid_, index);
+            if (row == -1) continue;
+            WriteAnalyticsCells(
+                *underlyingGrid_, row,
+                FormatUnderlyingAnalyticsCells(atTheMoney, days == daysToExpiry.end() ? -1 : days->second), false,
+                true);
+        }
+    }
+    analytics_.Rewritten();
 }
 
 void CDlgOptionTTable::UpdateUnderlyingRow(const unsigned char* quote, bool havePrevious,

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "board/AnalyticsColumns.h"
 #include "board/ColumnCatalogue.h"
 #include "framework/Dialog.h"
 #include "framework/WindowTimer.h"
@@ -79,6 +80,8 @@ private:
                              bool isCall, double tick);
     void UpdateOptionRow(const unsigned char* quote, bool havePrevious, const unsigned char* previousQuote, bool isCall,
                          double tick);
+    // The analytics columns of every option row and underlying row, from the cached quotes.
+    void RewriteAnalytics();
 
     void OnSize(int width, int height);
     // false when the timer tick must not reach default processing.
@@ -100,6 +103,7 @@ private:
     std::map<std::string, QuoteRecordBytes> latestQuotes_;
     std::map<std::string, QuoteRecordBytes> previousQuotes_;
     framework::WindowTimer layoutTimer_;
+    AnalyticsColumns analytics_;
     int quoteCount_ = 0;
     int columnReloads_ = 0;
 };

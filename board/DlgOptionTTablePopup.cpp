@@ -29,10 +29,6 @@ constexpr int PopupEdgeMargin = 7;
 // The T board ends this far above the bottom edge, leaving the button its strip.
 constexpr int BoardBottomMargin = 37;
 
-// The analytics columns are brought up to date at most this often.
-constexpr UINT_PTR AnalyticsTimerId = 0x5141;
-constexpr UINT AnalyticsIntervalMs = 250;
-
 // The value of a strike text that is wholly a finite number.
 std::optional<double> StrikeValue(const std::string& text) {
     if (text.empty()) return std::nullopt;
@@ -104,7 +100,7 @@ BOOL CDlgOptionTTablePopup::OnInitDialog() {
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
     SetUpQuoteGrids(underlyingGrid_, boardGrid_);
-    UpdateAnalyticsColumns();
+    analytics_.Update(GetSafeHwnd(), underlyingGrid_, boardGrid_);
 
     RECT window = GetWindowRect();
     initialSize_ = {window.right - window.left, window.bottom - window.top};
@@ -118,10 +114,11 @@ INT_PTR CDlgOptionTTablePopup::DialogProc(UINT message, WPARAM wParam, LPARAM lP
         case WM_DESTROY:
             // The grid objects go with their windows, which are destroyed right after.
             underlyingGrid_ = boardGrid_ = clickedGrid_ = nullptr;
-            analyticsTimer_.Stop();
+            analytics_.Stop();
             return FALSE;
         case WM_TIMER:
-            if (wParam == AnalyticsTimerId) OnAnalyticsTimer();
+            if (wParam != AnalyticsColumns::TimerId) break;
+            if (analytics_.Due() && !closeRequested) RewriteAnalytics();
             return TRUE;
         // The close box closes as the "关闭" button does, once the box's own click is over.
         case WM_CLOSE:
@@ -239,9 +236,9 @@ void CDlgOptionTTablePopup::OnQuote(const unsigned char* quote, bool isOption, b
 
     // Cells are written from the cached copy: the caller's buffer is not ours to keep.
     WriteQuote(stored.data(), havePrevious, previous.data(), isOption, isCall, strike, tick);
-    if (!showsAnalytics_) return;
+    if (!analytics_.Shown()) return;
     if (!isOption) underlyingQuote_ = stored;
-    analyticsStale_ = true;
+    analytics_.MarkStale();
 }
 
 void CDlgOptionTTablePopup::WriteQuote(const unsigned char* quote, bool havePrevious,
@@ -277,8 +274,8 @@ void CDlgOptionTTablePopup::ReloadColumns() {
     FillUnderlyingRow(underlyingCode);
     FillStrikeRows(strikes);
     RewriteCachedQuotes();
-    UpdateAnalyticsColumns();
-    if (showsAnalytics_) RewriteAllAnalytics();
+    analytics_.Update(GetSafeHwnd(), underlyingGrid_, boardGrid_);
+    if (analytics_.Shown()) RewriteAnalytics();
     if (underlyingGrid_) RepaintGrid(*underlyingGrid_);
     if (boardGrid_) RepaintGrid(*boardGrid_);
 }
@@ -305,89 +302,37 @@ void CDlgOptionTTablePopup::RewriteCachedQuotes() {
     }
 }
 
-void CDlgOptionTTablePopup::UpdateAnalyticsColumns() {
-    showsAnalytics_ =
-        (underlyingGrid_ && HasAnalyticsColumns(*underlyingGrid_)) || (boardGrid_ && HasAnalyticsColumns(*boardGrid_));
-    if (!showsAnalytics_) {
-        analyticsTimer_.Stop();
-        return;
-    }
-    if (!analyticsTimer_.IsRunning()) analyticsTimer_.Start(GetSafeHwnd(), AnalyticsTimerId, AnalyticsIntervalMs);
-}
-
-void CDlgOptionTTablePopup::WriteOptionAnalytics(const std::string& code, const unsigned char* quote,
-                                                 const std::string& strike) {
-    const std::optional<model::InstrumentRecordBytes> instrument = model::SharedMarketData().FindInstrument(code);
-    if (!instrument) return;
-    const auto now = SharedAnalyticsSettings().now();
-    const std::optional<OptionTerms> terms = MakeOptionTerms(code, host::InstrumentExchange(instrument->data()),
-                                                             host::InstrumentPriceTick(instrument->data()), now);
-    if (!terms) return;
-    std::optional<double> F;
-    if (underlyingQuote_) F = UnderlyingPrice(*underlyingQuote_);
-    namespace field = host::quote_record;
-    const std::array<double, 5> inputs = {
-        host::ReadDouble(quote, field::BidPrice), host::ReadDouble(quote, field::AskPrice),
-        host::ReadDouble(quote, field::LastPrice), F.value_or(-1),
-        static_cast<double>(std::chrono::duration_cast<std::chrono::minutes>(now.time_since_epoch()).count())};
-    auto [entry, added] = optionAnalytics_.try_emplace(code);
-    OptionAnalytics& analytics = entry->second;
-    if (added || analytics.inputs != inputs) {
-        analytics.inputs = inputs;
-        analytics.texts = FormatAnalyticsCells({quote, field::Size}, F, *terms);
-        analytics.volatilities.strike = terms->strike;
-        (terms->isCall ? analytics.volatilities.call : analytics.volatilities.put) = analytics.texts.Volatility();
-    }
-    if (terms->daysToExpiry >= 0) daysToExpiry_ = terms->daysToExpiry;
-
-    auto row = strikeRowIndex_.find(strike);
-    if (row == strikeRowIndex_.end() || !boardGrid_) return;
-    CGridCtrl::CLockObject lock(*boardGrid_);
-    const int found = FindRowByIndex(*boardGrid_, row->second);
-    if (found != -1) WriteAnalyticsCells(*boardGrid_, found, analytics.texts, true, terms->isCall);
-}
-
-void CDlgOptionTTablePopup::RewriteAllAnalytics() {
+void CDlgOptionTTablePopup::RewriteAnalytics() {
     // The frame's turn holds DataMutex when it calls in; the timer does not.
     model::DataLock lock;
+    board::RepaintBatch repaints;
+    std::optional<double> F;
+    if (underlyingQuote_) F = UnderlyingPrice(*underlyingQuote_);
+    const auto now = SharedAnalyticsSettings().now();
+    int daysToExpiry = -1;
     for (const auto& [code, quote] : latestQuotes_) {
         std::optional<model::InstrumentRecordBytes> instrument = model::SharedMarketData().FindInstrument(code);
         if (!instrument || host::InstrumentProductClass(instrument->data()) != host::instrument_record::OptionClass)
             continue;
-        std::optional<model::OptionCodeParts> parts =
-            model::ParseOptionCode(code, host::InstrumentExchange(instrument->data()));
-        if (parts) WriteOptionAnalytics(code, quote.data(), parts->strike);
+        const std::string exchange = host::InstrumentExchange(instrument->data());
+        const std::optional<model::OptionCodeParts> parts = model::ParseOptionCode(code, exchange);
+        const std::optional<OptionTerms> terms =
+            MakeOptionTerms(code, exchange, host::InstrumentPriceTick(instrument->data()), now);
+        if (!parts || !terms) continue;
+        if (terms->daysToExpiry >= 0) daysToExpiry = terms->daysToExpiry;
+        const AnalyticsTexts& texts = analytics_.OfOption(code, quote.data(), underlyingCode, F, *terms);
+        auto entry = strikeRowIndex_.find(parts->strike);
+        if (entry == strikeRowIndex_.end() || !boardGrid_) continue;
+        CGridCtrl::CLockObject gridLock(*boardGrid_);
+        const int row = FindRowByIndex(*boardGrid_, entry->second);
+        if (row != -1) WriteAnalyticsCells(*boardGrid_, row, texts, true, terms->isCall);
     }
-    // The underlying's row: the chain's volatility at F and its days to expiry.
     if (underlyingGrid_) {
-        std::map<double, StrikeVolatilities> byStrike;
-        for (const auto& [code, analytics] : optionAnalytics_) {
-            StrikeVolatilities& merged = byStrike[analytics.volatilities.strike];
-            merged.strike = analytics.volatilities.strike;
-            if (analytics.volatilities.call) merged.call = analytics.volatilities.call;
-            if (analytics.volatilities.put) merged.put = analytics.volatilities.put;
-        }
-        std::vector<StrikeVolatilities> strikes;
-        for (const auto& [strike, volatilities] : byStrike) strikes.push_back(volatilities);
-        std::optional<double> F;
-        if (underlyingQuote_) F = UnderlyingPrice(*underlyingQuote_);
-        const std::optional<double> atTheMoney = F ? AtTheMoneyVolatility(strikes, *F) : std::nullopt;
+        const std::optional<double> atTheMoney = F ? analytics_.AtTheMoney(underlyingCode, *F) : std::nullopt;
         CGridCtrl::CLockObject gridLock(*underlyingGrid_);
-        WriteAnalyticsCells(*underlyingGrid_, 1, FormatUnderlyingAnalyticsCells(atTheMoney, daysToExpiry_), false,
-                            true);
+        WriteAnalyticsCells(*underlyingGrid_, 1, FormatUnderlyingAnalyticsCells(atTheMoney, daysToExpiry), false, true);
     }
-    analyticsStale_ = false;
-    analyticsMinute_ =
-        std::chrono::duration_cast<std::chrono::minutes>(SharedAnalyticsSettings().now().time_since_epoch()).count();
-}
-
-void CDlgOptionTTablePopup::OnAnalyticsTimer() {
-    if (!showsAnalytics_ || closeRequested) return;
-    const long long minute =
-        std::chrono::duration_cast<std::chrono::minutes>(SharedAnalyticsSettings().now().time_since_epoch()).count();
-    if (!analyticsStale_ && minute == analyticsMinute_) return;
-    board::RepaintBatch repaints;
-    RewriteAllAnalytics();
+    analytics_.Rewritten();
 }
 
 void CDlgOptionTTablePopup::LayoutPopup(int width, int height) {

@@ -11,11 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "board/AnalyticsCellFormat.h"
+#include "board/AnalyticsColumns.h"
 #include "board/BoardContextMenu.h"
 #include "board/ColumnCatalogue.h"
 #include "framework/Dialog.h"
-#include "framework/WindowTimer.h"
 #include "grid/GridCtrl.h"
 #include "host/WireRecords.h"
 #include "model/MarketData.h"
@@ -95,14 +94,8 @@ private:
                     bool isCall, const std::string& strike, double tick);
     void RewriteCachedQuotes();
 
-    // Analytics columns, when either grid shows one. A quote of the chain, or the time
-    // moving on by a minute, has them rewritten from the cached quotes at most four times a
-    // second (the timer), never per quote: a flood costs them nothing. An option whose
-    // prices, underlying price and minute are those of its last computation keeps its texts.
-    void UpdateAnalyticsColumns();
-    void WriteOptionAnalytics(const std::string& code, const unsigned char* quote, const std::string& strike);
-    void RewriteAllAnalytics();
-    void OnAnalyticsTimer();
+    // The analytics columns of the chain and the underlying's row, from the cached quotes.
+    void RewriteAnalytics();
 
     void LayoutPopup(int width, int height);
     void OnGetMinMaxInfo(MINMAXINFO& info) const;
@@ -125,19 +118,8 @@ private:
     int quoteCount_ = 0;
     int columnReloads_ = 0;
 
-    bool showsAnalytics_ = false;
-    bool analyticsStale_ = false;
-    long long analyticsMinute_ = 0;  // the clock's minute of the last full rewrite
-    std::optional<QuoteRecordBytes> underlyingQuote_;
-    // Each option's last analytics and what they were computed from.
-    struct OptionAnalytics {
-        std::array<double, 5> inputs{};  // bid, ask, last, underlying price, minute
-        AnalyticsTexts texts;
-        StrikeVolatilities volatilities;  // for the underlying's at-the-money volatility
-    };
-    std::map<std::string, OptionAnalytics> optionAnalytics_;
-    int daysToExpiry_ = -1;
-    framework::WindowTimer analyticsTimer_;
+    AnalyticsColumns analytics_;
+    std::optional<QuoteRecordBytes> underlyingQuote_;  // for the analytics
 };
 
 // The order in which a popup lists strikes: ascending by value, equal values by text, so

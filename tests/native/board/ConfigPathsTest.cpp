@@ -6,7 +6,7 @@
 
 using namespace quillon::board;
 
-TEST(ConfigPaths, BothFilesSitBesideTheExecutable) {
+TEST(ConfigPaths, TheFilesSitBesideTheExecutable) {
     struct Case {
         std::string modulePath;
         std::string iniPath;
@@ -33,5 +33,8 @@ TEST(ConfigPaths, BothFilesSitBesideTheExecutable) {
     for (const Case& c : cases) {
         EXPECT_EQ(BuildIniPath(c.modulePath), c.iniPath) << c.modulePath;
         EXPECT_EQ(BuildGridXmlPath(c.modulePath), c.gridXmlPath) << c.modulePath;
+        // The expiry schedule's corrections lie in grid.xml's folder.
+        const std::string folder = c.gridXmlPath.substr(0, c.gridXmlPath.size() - 8);
+        EXPECT_EQ(BuildExpirySchedulePath(c.modulePath), folder + "ExpirySchedule.txt") << c.modulePath;
     }
 }

@@ -3,14 +3,19 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <chrono>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "BoardTestSupport.h"
+#include "analytics/ExpirySchedule.h"
+#include "analytics/OptionPricing.h"
+#include "board/AnalyticsSettings.h"
 #include "board/ColumnSet.h"
 #include "board/QuoteGrid.h"
 #include "host/WireRecords.h"
+#include "model/MarketData.h"
 
 namespace quillon::board::testing {
 namespace {
@@ -201,6 +206,44 @@ TEST_F(DockedBoardQuotes, AShortPayloadIsDroppedUnread) {
 
     board_->OnQuote(std::span<const unsigned char>(bytes), false, false, 0.2);
     EXPECT_EQ(TextById(Top(), 1, 1), "4012.4");
+}
+
+std::chrono::system_clock::time_point EighthOfDecember2020() {
+    using namespace std::chrono;
+    return sys_days{year{2020} / 12 / 8} + hours{2};  // 10:00 in Beijing
+}
+
+TEST_F(DockedBoardQuotes, AnalyticsColumnsReadEachOptionAgainstItsOwnFuture) {
+    AnalyticsSettings& settings = SharedAnalyticsSettings();
+    struct ClockOfTheTest {
+        explicit ClockOfTheTest(AnalyticsSettings& s) : settings(s) { settings.now = &EighthOfDecember2020; }
+        ~ClockOfTheTest() { settings.now = &std::chrono::system_clock::now; }
+        AnalyticsSettings& settings;
+    } clock(settings);
+    model::SharedMarketData().BuildOptionChain();
+    ReplaceColumnSet(MakeColumnSet({1, 52, 60}));
+    board_->ReloadColumns();
+    LoadAll();
+
+    // IO2101 expires on the third Friday of January 2021, the 15th: 38 days on.
+    const double T = analytics::YearsToExpiry({2021, 1, 15}, EighthOfDecember2020());
+    const double put = analytics::Black76Price(false, 4500, 4500, T, settings.riskFreeRate, 0.25);
+    QuoteBuilder future("IF2101");
+    future.Price(field::BidPrice, 4499.8).Price(field::AskPrice, 4500.2);
+    QuoteBuilder option("IO2101-P-4500");
+    option.Price(field::BidPrice, put).Price(field::AskPrice, put);
+    Quote(future, false, false, 0.2);
+    Quote(option, true, false, 0.2);
+    // The columns catch up on the board's own timer, a quarter of a second at most.
+    for (int wait = 0; wait < 100 && TextById(Top(), 1, 52) != "25.00"; ++wait) {
+        Sleep(20);
+        Pump();
+    }
+    EXPECT_EQ(TextById(Board(), 1, 152), "25.00");
+    EXPECT_EQ(TextById(Board(), 1, 160), "38");
+    EXPECT_EQ(TextById(Board(), 1, 52), "") << "no call quote yet";
+    EXPECT_EQ(TextById(Top(), 1, 52), "25.00") << "the put at the money is the chain's only volatility";
+    EXPECT_EQ(TextById(Top(), 1, 60), "38");
 }
 
 TEST_F(DockedBoardQuotes, ABoardWhoseWindowIsGoneStillTakesEveryCall) {
