@@ -86,6 +86,12 @@ if [ "$mode" = docked ]; then
 else
   printf '[Startup]\r\nRunMode=2\r\n' >"$app/Quillon.INI"
 fi
+# A column set a trader might choose: prices, then the implied volatility and the delta.
+{
+  printf '<root>\r\n    <NormalGrid>\r\n'
+  for id in 0 1 2 4 6 52 53; do printf '        <Column ID="%s" />\r\n' "$id"; done
+  printf '    </NormalGrid>\r\n</root>\r\n'
+} >"$app/grid.xml"
 
 headless=0
 if [ -z "${DISPLAY:-}" ]; then
