@@ -45,6 +45,12 @@ TEST(OptionPricing, EdgesGiveIntrinsicValueAndNonsenseGivesNaN) {
     EXPECT_EQ(BawPrice(false, 90, 100, -1, 0.05, 0.2), 10);
     EXPECT_DOUBLE_EQ(Black76Price(true, 110, 100, 1, 0.05, 0), 10 * std::exp(-0.05));
     EXPECT_EQ(BawPrice(true, 110, 100, 1, 0.05, 0), 10);
+    // F and K a rounding apart with almost no time: the difference of the two terms can
+    // round below zero, a price cannot.
+    EXPECT_GE(Black76Price(true, 4.8578750597249416e-33, 4.8578750597249806e-33, 4.9e-33, -32.5, 32.4), 0);
+    // A discount factor that overflows prices nothing.
+    EXPECT_TRUE(std::isnan(Black76Price(true, 100, 100, 1e-30, -1e40, 0.2)));
+    EXPECT_TRUE(std::isnan(BawPrice(true, 100, 100, 1e-30, -1e40, 0.2)));
     const double nan = std::nan("");
     const double bad[][3] = {{0, 100, 1}, {100, -1, 1}, {nan, 100, 1}, {100, 100, INFINITY}};
     for (const auto& input : bad) {
