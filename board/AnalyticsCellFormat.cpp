@@ -40,9 +40,9 @@ std::string Percent(std::optional<double> volatility) {
     return volatility ? Fixed(*volatility * 100, 2) : "-";
 }
 
-// The option's own price column 52 takes: the middle of bid and ask when both are
-// quoted, else the last price.
-std::optional<double> OptionPrice(const unsigned char* quote) {
+// The price a quote stands for: the middle of bid and ask when both are quoted, else the
+// last price. Column 52 takes it for the option, every column for the underlying's price.
+std::optional<double> MiddleElseLast(const unsigned char* quote) {
     const auto bid = QuotedPrice(quote, field::BidPrice);
     const auto ask = QuotedPrice(quote, field::AskPrice);
     if (bid && ask) return (*bid + *ask) / 2;
@@ -61,11 +61,7 @@ const ColumnCaptions& AnalyticsColumnCaptions() {
 
 std::optional<double> UnderlyingPrice(std::span<const unsigned char> underlyingQuote) {
     if (!IsCompleteQuote(underlyingQuote.size())) return std::nullopt;
-    const unsigned char* quote = underlyingQuote.data();
-    const auto bid = QuotedPrice(quote, field::BidPrice);
-    const auto ask = QuotedPrice(quote, field::AskPrice);
-    if (bid && ask) return (*bid + *ask) / 2;
-    return QuotedPrice(quote, field::LastPrice);
+    return MiddleElseLast(underlyingQuote.data());
 }
 
 std::optional<OptionTerms> MakeOptionTerms(const std::string& optionCode, const std::string& exchange, double tick,
@@ -87,11 +83,9 @@ std::optional<OptionTerms> MakeOptionTerms(const std::string& optionCode, const 
         analytics::ParseContractMonth(parts->underlying, analytics::BeijingDate(now).year);
     if (!month) return terms;
     terms.style = settings.schedule.StyleOf(exchange, month->product);
-    bool outsideCalendar = false;
     const std::optional<analytics::CivilDate> expiry =
-        settings.schedule.ExpiryDate(exchange, month->product, month->year, month->month, &outsideCalendar);
+        settings.schedule.ExpiryDate(exchange, month->product, month->year, month->month);
     if (!expiry) return terms;
-    settings.countedOutsideCalendar = settings.countedOutsideCalendar || outsideCalendar;
     terms.years = analytics::YearsToExpiry(*expiry, now);
     terms.daysToExpiry = analytics::CalendarDaysToExpiry(*expiry, now);
     return terms;
@@ -122,7 +116,7 @@ AnalyticsTexts FormatAnalyticsCells(std::span<const unsigned char> optionQuote, 
     };
     set(50, Percent(volatilityOf(QuotedPrice(quote, field::BidPrice))));  // 买隐波
     set(51, Percent(volatilityOf(QuotedPrice(quote, field::AskPrice))));  // 卖隐波
-    const std::optional<double> price = OptionPrice(quote);
+    const std::optional<double> price = MiddleElseLast(quote);
     const std::optional<double> volatility = volatilityOf(price);
     set(52, Percent(volatility));  // 隐含波动率
     cells.volatility_ = volatility;

@@ -17,8 +17,6 @@ struct AnalyticsSettings {
     double riskFreeRate = DefaultRiskFreeRate;
     // The clock: the system's, or a test's.
     std::chrono::system_clock::time_point (*now)() = &std::chrono::system_clock::now;
-    // Set once an expiry was counted past the calendar's listed closures (weekdays only).
-    bool countedOutsideCalendar = false;
 };
 
 AnalyticsSettings& SharedAnalyticsSettings();
