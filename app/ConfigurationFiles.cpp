@@ -30,6 +30,10 @@ void LoadUserColumns(const std::string& gridXmlPath) {
 void LoadExpirySchedule(const std::string& schedulePath) {
     board::AnalyticsSettings& settings = board::SharedAnalyticsSettings();
     settings.schedule = analytics::ExpirySchedule::Defaults();
+    settings.loggedPastCalendar = false;
+    settings.log = [](const std::string& line) {
+        OutputDebugStringW(framework::WideFromCodePage936("Quillon: " + line + "\n").c_str());
+    };
     const std::string path = schedulePath.empty() ? board::BuildExpirySchedulePath() : schedulePath;
     constexpr std::size_t MaxScheduleSize = 1 << 20;
     const std::optional<std::string> text = platform::ReadWholeFile(path, MaxScheduleSize);

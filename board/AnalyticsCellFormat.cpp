@@ -83,9 +83,17 @@ std::optional<OptionTerms> MakeOptionTerms(const std::string& optionCode, const 
         analytics::ParseContractMonth(parts->underlying, analytics::BeijingDate(now).year);
     if (!month) return terms;
     terms.style = settings.schedule.StyleOf(exchange, month->product);
+    bool pastCalendar = false;
     const std::optional<analytics::CivilDate> expiry =
-        settings.schedule.ExpiryDate(exchange, month->product, month->year, month->month);
+        settings.schedule.ExpiryDate(exchange, month->product, month->year, month->month, &pastCalendar);
     if (!expiry) return terms;
+    if (pastCalendar && !settings.loggedPastCalendar) {
+        settings.loggedPastCalendar = true;
+        if (settings.log) {
+            settings.log("expiry dates after " + std::to_string(settings.schedule.CalendarThrough()) +
+                         " count weekdays only: no exchange closures are listed for those years");
+        }
+    }
     terms.years = analytics::YearsToExpiry(*expiry, now);
     terms.daysToExpiry = analytics::CalendarDaysToExpiry(*expiry, now);
     return terms;
@@ -162,6 +170,16 @@ std::optional<double> AtTheMoneyVolatility(std::vector<StrikeVolatilities> strik
         }
     }
     return std::nullopt;
+}
+
+bool NearTheMoney(const std::vector<double>& chainStrikes, double strike, double F, int band) {
+    const auto begin = chainStrikes.begin();
+    const auto end = chainStrikes.end();
+    const auto found = std::lower_bound(begin, end, strike);
+    if (found == end || *found != strike) return false;
+    const std::ptrdiff_t place = found - begin;
+    const std::ptrdiff_t money = std::lower_bound(begin, end, F) - begin;
+    return place >= money - band && place < money + band;
 }
 
 }  // namespace quillon::board

@@ -82,4 +82,8 @@ struct StrikeVolatilities {
 // F. Nothing when F lies outside the strikes that have a volatility.
 std::optional<double> AtTheMoneyVolatility(std::vector<StrikeVolatilities> strikes, double F);
 
+// Whether `strike` is among the `band` strikes of a chain (`chainStrikes`, ascending) below
+// F or the `band` at or above it.
+bool NearTheMoney(const std::vector<double>& chainStrikes, double strike, double F, int band);
+
 }  // namespace quillon::board

@@ -15,6 +15,10 @@ long long CurrentMinute() {
     return std::chrono::duration_cast<std::chrono::minutes>(SharedAnalyticsSettings().now().time_since_epoch()).count();
 }
 
+int ViewTop(const grid::CGridCtrl* grid) {
+    return grid != nullptr ? grid->GetTopLeftNonFixedCell().row : -1;
+}
+
 }  // namespace
 
 void AnalyticsColumns::Update(HWND owner, const grid::CGridCtrl* underlyingGrid, const grid::CGridCtrl* boardGrid) {
@@ -27,13 +31,21 @@ void AnalyticsColumns::Update(HWND owner, const grid::CGridCtrl* underlyingGrid,
     if (!timer_.IsRunning()) timer_.Start(owner, TimerId, IntervalMs);
 }
 
-bool AnalyticsColumns::Due() const {
-    return shown_ && (stale_ || CurrentMinute() != minute_);
+AnalyticsColumns::RowWindow AnalyticsColumns::RowsNearTheView(const grid::CGridCtrl& grid) {
+    const grid::GridCellRange visible = grid.GetVisibleNonFixedCellRange();
+    if (visible.minRow < 0 || visible.maxRow < visible.minRow) return {};
+    const int span = visible.maxRow - visible.minRow + 1;
+    return {visible.minRow - span, visible.maxRow + span};
 }
 
-void AnalyticsColumns::Rewritten() {
+bool AnalyticsColumns::Due(const grid::CGridCtrl* boardGrid) const {
+    return shown_ && (stale_ || CurrentMinute() != minute_ || ViewTop(boardGrid) != viewTop_);
+}
+
+void AnalyticsColumns::Rewritten(const grid::CGridCtrl* boardGrid) {
     stale_ = false;
     minute_ = CurrentMinute();
+    viewTop_ = ViewTop(boardGrid);
 }
 
 const AnalyticsTexts& AnalyticsColumns::OfOption(const std::string& code, const unsigned char* quote,
@@ -58,7 +70,8 @@ const AnalyticsTexts& AnalyticsColumns::OfOption(const std::string& code, const 
 std::optional<double> AnalyticsColumns::AtTheMoney(const std::string& underlying, double F) const {
     std::map<double, StrikeVolatilities> byStrike;
     for (const auto& [code, option] : options_) {
-        if (option.underlying != underlying) continue;
+        // An option off the view keeps what it was computed from when the money moved.
+        if (option.underlying != underlying || option.inputs[3] != F) continue;
         StrikeVolatilities& merged = byStrike[option.volatilities.strike];
         merged.strike = option.volatilities.strike;
         if (option.volatilities.call) merged.call = option.volatilities.call;

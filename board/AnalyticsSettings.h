@@ -17,6 +17,11 @@ struct AnalyticsSettings {
     double riskFreeRate = DefaultRiskFreeRate;
     // The clock: the system's, or a test's.
     std::chrono::system_clock::time_point (*now)() = &std::chrono::system_clock::now;
+    // Where a note for the user goes (the program's debug output); nowhere when null.
+    void (*log)(const std::string& line) = nullptr;
+    // Set once an expiry date past the calendar's listed closures was counted and logged:
+    // the note is said once, not per option and rewrite.
+    bool loggedPastCalendar = false;
 };
 
 AnalyticsSettings& SharedAnalyticsSettings();

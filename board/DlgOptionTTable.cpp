@@ -1,8 +1,10 @@
 #include "board/DlgOptionTTable.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <set>
+#include <vector>
 
 #include "board/AnalyticsSettings.h"
 #include "board/BoardContextMenu.h"
@@ -88,7 +90,7 @@ INT_PTR CDlgOptionTTable::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
             return TRUE;
         case WM_TIMER:
             if (wParam == AnalyticsColumns::TimerId) {
-                if (analytics_.Due()) RewriteAnalytics();
+                if (analytics_.Due(boardGrid_)) RewriteAnalytics();
                 return TRUE;
             }
             return LayoutTimer(static_cast<UINT_PTR>(wParam)) ? FALSE : TRUE;
@@ -271,7 +273,16 @@ void CDlgOptionTTable::RewriteAnalytics() {
         return UnderlyingPrice(quote->second);
     };
     const auto now = SharedAnalyticsSettings().now();
-    std::map<std::string, int> daysToExpiry;  // by underlying
+    struct QuotedOption {
+        const std::string* code;
+        const unsigned char* quote;
+        std::string underlying;
+        OptionTerms terms;
+        int row;
+    };
+    std::vector<QuotedOption> options;
+    std::map<std::string, std::vector<double>> chainStrikes;  // quoted strikes, by underlying
+    std::map<std::string, int> daysToExpiry;                  // by underlying
     for (const auto& [code, quote] : latestQuotes_) {
         const std::optional<InstrumentFacts> instrument = LookUpInstrument(code);
         if (!instrument || !instrument->isOption) continue;
@@ -280,13 +291,30 @@ void CDlgOptionTTable::RewriteAnalytics() {
         const std::optional<std::string> key = model::MakeStrikeKey(code, instrument->exchange);
         if (!terms || !underlying || !key) continue;
         if (terms->daysToExpiry >= 0) daysToExpiry[*underlying] = terms->daysToExpiry;
-        const AnalyticsTexts& texts =
-            analytics_.OfOption(code, quote.data(), *underlying, priceOf(*underlying), *terms);
+        int row = -1;
         auto entry = boardRowByKey_.find(*key);
-        if (entry == boardRowByKey_.end() || !boardGrid_) continue;
+        if (entry != boardRowByKey_.end() && boardGrid_) {
+            CGridCtrl::CLockObject gridLock(*boardGrid_);
+            row = FindRowByIndex(*boardGrid_, entry->second);
+        }
+        chainStrikes[*underlying].push_back(terms->strike);
+        options.push_back({&code, quote.data(), *underlying, *terms, row});
+    }
+    for (auto& [underlying, strikes] : chainStrikes) {
+        std::sort(strikes.begin(), strikes.end());
+        strikes.erase(std::unique(strikes.begin(), strikes.end()), strikes.end());
+    }
+    const AnalyticsColumns::RowWindow rows =
+        boardGrid_ ? AnalyticsColumns::RowsNearTheView(*boardGrid_) : AnalyticsColumns::RowWindow{};
+    for (const QuotedOption& option : options) {
+        const std::optional<double> F = priceOf(option.underlying);
+        const bool nearTheMoney =
+            F && NearTheMoney(chainStrikes[option.underlying], option.terms.strike, *F, AnalyticsColumns::MoneyBand);
+        if (!rows.Holds(option.row) && !nearTheMoney) continue;
+        const AnalyticsTexts& texts = analytics_.OfOption(*option.code, option.quote, option.underlying, F, option.terms);
+        if (option.row == -1) continue;
         CGridCtrl::CLockObject gridLock(*boardGrid_);
-        const int row = FindRowByIndex(*boardGrid_, entry->second);
-        if (row != -1) WriteAnalyticsCells(*boardGrid_, row, texts, true, terms->isCall);
+        WriteAnalyticsCells(*boardGrid_, option.row, texts, true, option.terms.isCall);
     }
     if (underlyingGrid_) {
         CGridCtrl::CLockObject gridLock(*underlyingGrid_);
@@ -302,7 +330,7 @@ void CDlgOptionTTable::RewriteAnalytics() {
                 true);
         }
     }
-    analytics_.Rewritten();
+    analytics_.Rewritten(boardGrid_);
 }
 
 void CDlgOptionTTable::UpdateUnderlyingRow(const unsigned char* quote, bool havePrevious,

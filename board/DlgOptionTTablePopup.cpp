@@ -118,7 +118,7 @@ INT_PTR CDlgOptionTTablePopup::DialogProc(UINT message, WPARAM wParam, LPARAM lP
             return FALSE;
         case WM_TIMER:
             if (wParam != AnalyticsColumns::TimerId) break;
-            if (analytics_.Due() && !closeRequested) RewriteAnalytics();
+            if (analytics_.Due(boardGrid_) && !closeRequested) RewriteAnalytics();
             return TRUE;
         // The close box closes as the "关闭" button does, once the box's own click is over.
         case WM_CLOSE:
@@ -204,6 +204,10 @@ void CDlgOptionTTablePopup::FillStrikeRows(const model::StrikeMap& strikes) {
     // A trader reads a chain by value; the chain itself is ordered as text.
     std::stable_sort(strikes_.begin(), strikes_.end(), StrikeOrderLess);
     for (std::size_t i = 0; i < strikes_.size(); ++i) strikeRowIndex_.emplace(strikes_[i], static_cast<int>(i) + 1);
+    strikeValues_.clear();
+    for (const std::string& text : strikes_) {
+        if (std::optional<double> value = StrikeValue(text)) strikeValues_.push_back(*value);
+    }
 
     if (!boardGrid_) return;
     CGridCtrl& grid = *boardGrid_;
@@ -309,6 +313,8 @@ void CDlgOptionTTablePopup::RewriteAnalytics() {
     std::optional<double> F;
     if (underlyingQuote_) F = UnderlyingPrice(*underlyingQuote_);
     const auto now = SharedAnalyticsSettings().now();
+    const AnalyticsColumns::RowWindow rows =
+        boardGrid_ ? AnalyticsColumns::RowsNearTheView(*boardGrid_) : AnalyticsColumns::RowWindow{};
     int daysToExpiry = -1;
     for (const auto& [code, quote] : latestQuotes_) {
         std::optional<model::InstrumentRecordBytes> instrument = model::SharedMarketData().FindInstrument(code);
@@ -320,11 +326,13 @@ void CDlgOptionTTablePopup::RewriteAnalytics() {
             MakeOptionTerms(code, exchange, host::InstrumentPriceTick(instrument->data()), now);
         if (!parts || !terms) continue;
         if (terms->daysToExpiry >= 0) daysToExpiry = terms->daysToExpiry;
-        const AnalyticsTexts& texts = analytics_.OfOption(code, quote.data(), underlyingCode, F, *terms);
         auto entry = strikeRowIndex_.find(parts->strike);
         if (entry == strikeRowIndex_.end() || !boardGrid_) continue;
         CGridCtrl::CLockObject gridLock(*boardGrid_);
         const int row = FindRowByIndex(*boardGrid_, entry->second);
+        const bool nearTheMoney = F && NearTheMoney(strikeValues_, terms->strike, *F, AnalyticsColumns::MoneyBand);
+        if (!rows.Holds(row) && !nearTheMoney) continue;
+        const AnalyticsTexts& texts = analytics_.OfOption(code, quote.data(), underlyingCode, F, *terms);
         if (row != -1) WriteAnalyticsCells(*boardGrid_, row, texts, true, terms->isCall);
     }
     if (underlyingGrid_) {
@@ -332,7 +340,7 @@ void CDlgOptionTTablePopup::RewriteAnalytics() {
         CGridCtrl::CLockObject gridLock(*underlyingGrid_);
         WriteAnalyticsCells(*underlyingGrid_, 1, FormatUnderlyingAnalyticsCells(atTheMoney, daysToExpiry), false, true);
     }
-    analytics_.Rewritten();
+    analytics_.Rewritten(boardGrid_);
 }
 
 void CDlgOptionTTablePopup::LayoutPopup(int width, int height) {

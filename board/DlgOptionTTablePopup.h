@@ -113,6 +113,7 @@ private:
     // the row's column-0 cell). Rows are found by the exact text: 2.25 and 2.30 are two rows.
     std::vector<std::string> strikes_;
     std::map<std::string, int> strikeRowIndex_;
+    std::vector<double> strikeValues_;  // the strikes that are numbers, ascending: where the money is
     std::map<std::string, QuoteRecordBytes> latestQuotes_;
     std::map<std::string, QuoteRecordBytes> previousQuotes_;
     int quoteCount_ = 0;

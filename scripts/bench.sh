@@ -168,12 +168,25 @@ wait_host_line() {
   fail "no '$1' from hostsim within $2 s (see ${hostsim_log#"$root"/})"
 }
 
-# Starts Quillon.exe in run mode $1 (popup|normal) with its bench log at $2.
+# The column set Quillon starts with when none is saved, and that set with every analytics
+# column (on both sides of a T board).
+default_columns="1 2 3 4 5 6 7"
+analytics_columns="$default_columns 50 51 52 53 54 55 56 57 58 59 60"
+
+# Starts Quillon.exe in run mode $1 (popup|normal) with its bench log at $2; with $3, a
+# grid.xml choosing those column ids.
 start_quillon() {
   local mode=$1 app="$out/app"
   bench_log="$2"
   rm -rf "$app"; mkdir -p "$app"
   cp "$bin/Quillon.exe" "$bin/TesselAPI.dll" "$app/"
+  if [ -n "${3:-}" ]; then
+    {
+      printf '<root>\r\n    <NormalGrid>\r\n'
+      for id in $3; do printf '        <Column ID="%s" />\r\n' "$id"; done
+      printf '    </NormalGrid>\r\n</root>\r\n'
+    } >"$app/grid.xml"
+  fi
   if [ "$mode" = normal ]; then
     printf '[Startup]\r\nRunMode=0\r\n' >"$app/Quillon.INI"
   else
@@ -397,18 +410,31 @@ ingest_ladder() {
   record "ingest.$label.flood" "$(awk '{print $4 " " $2 " " $7 " " $8}' <<<"$flood_row")"
 }
 
+# Opens the two popups in a Quillon just started.
+open_popups() {
+  local code
+  for code in "$popup_a" "$popup_b"; do
+    host_command "invoke $code"
+    probe wait-window "$(pattern "$(board_title "$code")")" 30000 || fail "no board for $code within 30 s"
+  done
+}
+
+# The ladder with the two popups showing the columns $2, recorded under label $1.
+ingest_popups() {
+  start_hostsim "$out/ingest-$1.hostsim.log" "${chain_options[@]}"
+  start_quillon popup "$out/ingest-$1.log" "$2"
+  wait_host_line "plugin loaded all" 120
+  open_popups
+  sleep 2
+  ingest_ladder "$1"
+  stop_quillon
+  stop_hostsim
+}
+
 say "ingest: popup run mode, two popups of 100 strikes ($popup_a, $popup_b), ${step_seconds} s a step"
-start_hostsim "$out/ingest-popup.hostsim.log" "${chain_options[@]}"
-start_quillon popup "$out/ingest-popup.log"
-wait_host_line "plugin loaded all" 120
-for code in "$popup_a" "$popup_b"; do
-  host_command "invoke $code"
-  probe wait-window "$(pattern "$(board_title "$code")")" 30000 || fail "no board for $code within 30 s"
-done
-sleep 2
-ingest_ladder popup
-stop_quillon
-stop_hostsim
+ingest_popups popup "$default_columns"
+say "ingest: the same with the eleven analytics columns on both sides of the boards"
+ingest_popups popup-analytics "$analytics_columns"
 
 say "ingest: normal run mode, the docked board showing 500 contracts, ${step_seconds} s a step"
 start_hostsim "$out/ingest-docked.hostsim.log" "${chain_options[@]}"
@@ -423,36 +449,42 @@ stop_quillon
 stop_hostsim
 
 # ---------------------------------------------------------------------------------------
-say "latency: stamped quotes at 20,000 a second to the two popups, ${step_seconds} s, $runs run(s)"
-for run in $(seq 1 "$runs"); do
-  start_hostsim "$out/latency-$run.hostsim.log" "${chain_options[@]}" --stamp
-  start_quillon popup "$out/latency-$run.log"
-  wait_host_line "plugin loaded all" 120
-  for code in "$popup_a" "$popup_b"; do
-    host_command "invoke $code"
-    probe wait-window "$(pattern "$(board_title "$code")")" 30000 || fail "no board for $code within 30 s"
+# Stamped quotes at 20,000 a second to the two popups showing the columns $2; figures under
+# latency.$1.
+latency_runs() {
+  local label=$1 columns=$2 run kind key line
+  for run in $(seq 1 "$runs"); do
+    start_hostsim "$out/latency-$label-$run.hostsim.log" "${chain_options[@]}" --stamp
+    start_quillon popup "$out/latency-$label-$run.log" "$columns"
+    wait_host_line "plugin loaded all" 120
+    open_popups
+    host_command "rate quotes 20000"
+    sleep "$step_seconds"
+    host_command stats
+    sleep 0.5
+    stop_quillon
+    stop_hostsim
+    for kind in write paint; do
+      line=$(grep "^latency kind=$kind " "$bench_log" | tail -n 1)
+      if [ -n "$line" ]; then
+        for key in p50 p99 n; do field "$line" "$key" >>"$out/latency-$label-$kind.$key"; done
+        say "  run $run: to the $kind: n=$(field "$line" n) p50=$(field "$line" p50) µs p99=$(field "$line" p99) µs"
+      else
+        say "  run $run: no latency kind=$kind line from Quillon (no bench log?)"
+      fi
+    done
   done
-  host_command "rate quotes 20000"
-  sleep "$step_seconds"
-  host_command stats
-  sleep 0.5
-  stop_quillon
-  stop_hostsim
   for kind in write paint; do
-    line=$(grep "^latency kind=$kind " "$bench_log" | tail -n 1)
-    if [ -n "$line" ]; then
-      for key in p50 p99 n; do field "$line" "$key" >>"$out/latency-$kind.$key"; done
-      say "  run $run: to the $kind: n=$(field "$line" n) p50=$(field "$line" p50) µs p99=$(field "$line" p99) µs"
-    else
-      say "  run $run: no latency kind=$kind line from Quillon (no bench log?)"
-    fi
+    for key in p50 p99 n; do
+      [ -f "$out/latency-$label-$kind.$key" ] && record "latency.$label.$kind.$key" "$(median <"$out/latency-$label-$kind.$key")"
+    done
   done
-done
-for kind in write paint; do
-  for key in p50 p99 n; do
-    [ -f "$out/latency-$kind.$key" ] && record "latency.$kind.$key" "$(median <"$out/latency-$kind.$key")"
-  done
-done
+}
+
+say "latency: stamped quotes at 20,000 a second to the two popups, ${step_seconds} s, $runs run(s)"
+latency_runs popup "$default_columns"
+say "latency: the same with the eleven analytics columns on both sides"
+latency_runs popup-analytics "$analytics_columns"
 
 # ---------------------------------------------------------------------------------------
 say "the link's ceiling: the same flood to null_plugin.exe (500 contracts), ${step_seconds} s, 2 runs"
@@ -570,6 +602,8 @@ table="$out/table.md"
     fi
   }
   echo "| ingest, popup run mode, two popups of 100 strikes: highest sustained rate | $(held popup) |"
+  echo "| ingest, the two popups with the eleven analytics columns on both sides: highest sustained rate | $(held popup-analytics) |"
+  echo "| ingest with the analytics columns as a fraction of the rate without them | $(fraction "$(result ingest.popup-analytics.dispatched)" "$(result ingest.popup.dispatched)") |"
   echo "| ingest, normal run mode, docked board of 500 contracts: highest sustained rate | $(held docked) |"
   for label in popup docked; do
     read -r fd fs fb fc <<<"$(result "ingest.$label.flood")"
@@ -578,8 +612,9 @@ table="$out/table.md"
   done
   echo "| the link's ceiling: null_plugin.exe under the same flood, median of 2 | $(per_second "$ceiling") quotes/s |"
   echo "| Quillon's sustained ingest as a fraction of the ceiling, popups / docked | $(fraction "$(result ingest.popup.dispatched)" "$ceiling") / $(fraction "$(result ingest.docked.dispatched)" "$ceiling") |"
-  echo "| latency at 20,000 quotes/s, host send to cell text written, p50 / p99 (median of $runs) | $(ms "$(result latency.write.p50)") / $(ms "$(result latency.write.p99)") ms |"
-  echo "| latency at 20,000 quotes/s, host send to the next paint, p50 / p99 (median of $runs) | $(ms "$(result latency.paint.p50)") / $(ms "$(result latency.paint.p99)") ms |"
+  echo "| latency at 20,000 quotes/s, host send to cell text written, p50 / p99 (median of $runs) | $(ms "$(result latency.popup.write.p50)") / $(ms "$(result latency.popup.write.p99)") ms |"
+  echo "| latency at 20,000 quotes/s, host send to the next paint, p50 / p99 (median of $runs) | $(ms "$(result latency.popup.paint.p50)") / $(ms "$(result latency.popup.paint.p99)") ms |"
+  echo "| the same with the eleven analytics columns on both sides, host send to the next paint, p50 / p99 | $(ms "$(result latency.popup-analytics.paint.p50)") / $(ms "$(result latency.popup-analytics.paint.p99)") ms |"
   read -r l50 l99 <<<"$(result latency.link)"
   echo "| the link alone at 20,000 quotes/s: host send to null_plugin's callback, p50 / p99 | $(ms "$l50") / $(ms "$l99") ms |"
   echo "| paint, 150 rows x 15 columns: full paint (median of 3) | $(orna "$(result paint.whole.1)" ms) |"
@@ -613,6 +648,8 @@ cat "$table"
 echo
 echo "Ingest steps, popups:"; steps_table "$out/ingest-popup.steps"
 echo
+echo "Ingest steps, popups with the analytics columns:"; steps_table "$out/ingest-popup-analytics.steps"
+echo
 echo "Ingest steps, docked:"; steps_table "$out/ingest-docked.steps"
 echo
 
@@ -637,6 +674,12 @@ Ingest steps with two popups (popup run mode):
 
 EOF
     steps_table "$out/ingest-popup.steps"
+    cat <<EOF
+
+The same with the eleven analytics columns (ids 50 to 60) on both sides of both boards:
+
+EOF
+    steps_table "$out/ingest-popup-analytics.steps"
     cat <<EOF
 
 Ingest steps with the docked board (normal run mode):
@@ -674,12 +717,15 @@ figures.
   Steps last 20 s rather than 60 s so that the whole command stays near 20 minutes; the
   verdict reads the trend within the step, not its length. Near the limit a step's verdict
   can change from one run to the next (hostsim's dropped quotes hover around the 95 %
-  line), so read the highest rate held to within the step below and above it.
+  line), so read the highest rate held to within the step below and above it. The popup
+  ladder runs twice: with the column set Quillon starts with (ids 1 to 7), then with that
+  set and the eleven analytics columns (a `grid.xml` beside the program), which Quillon
+  rewrites on its four-a-second timer for the rows near the view.
 - **Latency.** hostsim `--stamp` writes the low 32 bits of `CLOCK_MONOTONIC_RAW` in
   microseconds into the request id of each pushed quote as it queues it; Quillon reads
   `QueryPerformanceCounter`, which Wine counts on the same clock, when it writes the
   quote's cell texts and when the grid next paints, and logs p50, p99 and max at exit. Two
-  popups, 20,000 quotes a second. The same stamps to null_plugin.exe give the link's own
+  popups, 20,000 quotes a second, without and with the analytics columns. The same stamps to null_plugin.exe give the link's own
   share (hostsim queue, socket, TesselAPI.dll's thread, Wine).
 - **The link's ceiling.** `bench/null_plugin` is a Windows program on our TesselAPI.dll
   that logs in, asks for the contract list (the same 500 contracts as the docked board),

@@ -2,6 +2,7 @@
 // price, and "-" wherever nothing can be computed.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -158,6 +159,27 @@ TEST(AnalyticsTerms, AnOptionsCodeGivesItsStrikeSideStyleAndExpiry) {
     EXPECT_FALSE(MakeOptionTerms("IF2612", "CFFEX", 0.2, now)) << "a future has no option terms";
 }
 
+// Past the calendar's listed closures, expiry dates count weekdays only: the user is told
+// once, however many options and rewrites meet it.
+TEST(AnalyticsTerms, ADatePastTheCalendarIsLoggedOnce) {
+    static std::vector<std::string> lines;
+    AnalyticsSettings& settings = SharedAnalyticsSettings();
+    lines.clear();
+    settings.log = [](const std::string& line) { lines.push_back(line); };
+    settings.loggedPastCalendar = false;
+    using namespace std::chrono;
+    const int past = settings.schedule.CalendarThrough() + 1;
+    const auto now = sys_days{year{past} / 1 / 5};
+    const std::string month = std::to_string(past % 100) + "06";
+    for (int rewrite = 0; rewrite < 3; ++rewrite) {
+        ASSERT_TRUE(MakeOptionTerms("IO" + month + "-C-4000", "CFFEX", 0.2, now));
+        ASSERT_TRUE(MakeOptionTerms("m" + month + "-P-3000", "DCE", 0.5, now));
+    }
+    settings.log = nullptr;
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("weekdays only"), std::string::npos) << lines[0];
+}
+
 TEST(AnalyticsTerms, TheRateIsTheInisNumberOrTheDefault) {
     const struct {
         const char* text;
@@ -197,6 +219,29 @@ TEST(AnalyticsAtTheMoney, TheChainsVolatilityIsReadAtTheFuturesPrice) {
     EXPECT_EQ(row.For(60), "10");
     EXPECT_EQ(row.For(53), "-");
     EXPECT_EQ(FormatUnderlyingAnalyticsCells(std::nullopt, -1).For(60), "-");
+}
+
+// Off the view, only the strikes around the money are computed: three on each side of F.
+TEST(AnalyticsAtTheMoney, TheBandOfStrikesAroundTheFuturesPrice) {
+    const std::vector<double> chain = {3600, 3700, 3800, 3900, 4000, 4100, 4200, 4300, 4400};
+    const struct {
+        double F;
+        std::vector<double> near;
+    } cases[] = {
+        {3950, {3700, 3800, 3900, 4000, 4100, 4200}},
+        {4000, {3700, 3800, 3900, 4000, 4100, 4200}},  // F on a strike: it counts as above
+        {3500, {3600, 3700, 3800}},                    // below the chain
+        {4450, {4200, 4300, 4400}},                    // above it
+    };
+    for (const auto& c : cases) {
+        std::vector<double> near;
+        for (double strike : chain) {
+            if (NearTheMoney(chain, strike, c.F, 3)) near.push_back(strike);
+        }
+        EXPECT_EQ(near, c.near) << c.F;
+    }
+    EXPECT_FALSE(NearTheMoney(chain, 3950, 3950, 3)) << "not a strike of the chain";
+    EXPECT_FALSE(NearTheMoney({}, 3900, 3900, 3));
 }
 
 }  // namespace
