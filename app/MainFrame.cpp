@@ -144,6 +144,8 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         OnPopupCloseRequest(lParam);
     } else if (message == framework::ColsSetChangedMessage()) {
         OnColumnsChanged();
+    } else if (message == framework::BoardDisplayChangedMessage) {
+        OnBoardDisplayChanged();
     }
     switch (message) {
         case WM_CREATE: {
@@ -356,6 +358,16 @@ void CMainFrame::OnColumnsChanged() {
         for (auto& entry : popupBoards_) entry.second->ReloadColumns();
     } else {
         board_.ReloadColumns();
+    }
+}
+
+void CMainFrame::OnBoardDisplayChanged() {
+    if (closing_) return;
+    model::DataLock lock;
+    if (IsPopupRunMode()) {
+        for (auto& entry : popupBoards_) entry.second->RestyleMoneyMarks();
+    } else {
+        board_.RestyleMoneyMarks();
     }
 }
 

@@ -65,6 +65,8 @@ private:
     void OnArrivalWake();
     void OnPopupCloseRequest(LPARAM popup);
     void OnColumnsChanged();
+    // The user switched a board mark: every board restyles its rows.
+    void OnBoardDisplayChanged();
 
     void HandleLinkMessage(int msgType, int value);
     void HandleDataMessage(int value, int msgType, const unsigned char* data, int dataLen);

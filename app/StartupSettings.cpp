@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "board/AnalyticsSettings.h"
+#include "board/BoardDisplay.h"
 #include "framework/TextConversion.h"
 
 namespace quillon::app {
@@ -42,6 +43,7 @@ void ReadIniSettings(const std::string& iniPath, StartupSettings& settings) {
     settings.runMode = PopupRunMode;
     settings.newOptionType = '2';
     board::SharedAnalyticsSettings().riskFreeRate = board::DefaultRiskFreeRate;
+    board::ReadBoardDisplay(iniPath);
     if (iniPath.empty()) return;
     // The path is code page 936 like every narrow string of ours; the ANSI profile
     // functions would read it in the system's code page and miss a Chinese folder.

@@ -29,7 +29,8 @@ inline bool IsPopupRunMode() {
 std::uint32_t ParseHostWindowArgument(std::string_view argument);
 
 // RunMode and NewOptionType from section Startup of the INI file at `iniPath`; the
-// defaults (2 and '2') when the path is empty or the file or key is missing.
+// defaults (2 and '2') when the path is empty or the file or key is missing. The rate of
+// [Analytics] and the boards' switches of [Board] come from the same file.
 void ReadIniSettings(const std::string& iniPath, StartupSettings& settings);
 
 // The text of the host's 0x3006 reply; nothing else reads it.

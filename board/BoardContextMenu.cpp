@@ -1,8 +1,11 @@
 #include "board/BoardContextMenu.h"
 
+#include "board/BoardDisplay.h"
 #include "board/DlgSetOptionCols.h"
 #include "board/QuoteGrid.h"
+#include "framework/ApplicationMessages.h"
 #include "framework/Menu.h"
+#include "framework/TextConversion.h"
 #include "host/HostMessages.h"
 #include "host/HostRequests.h"
 #include "res/ResourceIds.h"
@@ -37,13 +40,44 @@ bool HandleBoardMenuCommand(const BoardGrids& grids, int commandId) {
         case ID_GRID_FIT_COLUMNS:
             FitClickedGridColumns(grids);
             return true;
+        case ID_BOARD_MARK_AT_THE_MONEY:
+        case ID_BOARD_SHADE_IN_THE_MONEY:
+        case ID_BOARD_CENTRE_ON_OPEN:
+            SwitchBoardMark(commandId);
+            return true;
     }
     return false;
+}
+
+void SwitchBoardMark(int commandId) {
+    BoardDisplay& display = SharedBoardDisplay();
+    bool* value = commandId == ID_BOARD_MARK_AT_THE_MONEY    ? &display.markAtTheMoney
+                  : commandId == ID_BOARD_SHADE_IN_THE_MONEY ? &display.shadeInTheMoney
+                  : commandId == ID_BOARD_CENTRE_ON_OPEN     ? &display.centreOnOpen
+                                                             : nullptr;
+    if (value == nullptr) return;
+    *value = !*value;
+    // A file that cannot be written keeps the switch for this run; nothing else is lost.
+    SaveBoardDisplay();
+    if (HWND frame = framework::MainWindowHandle()) ::PostMessageW(frame, framework::BoardDisplayChangedMessage, 0, 0);
 }
 
 void ShowGridContextMenu(const BoardGrids& grids, grid::CGridCtrl* clicked) {
     framework::Menu menu = framework::Menu::Load(IDR_GRID_CONTEXT_MENU);
     if (HMENU popup = menu.SubMenu(0)) {
+        const BoardDisplay& display = SharedBoardDisplay();
+        auto add = [&](UINT id, const char* caption, bool checked) {
+            AppendMenuW(popup, MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED), id,
+                        framework::WideFromCodePage936(caption).c_str());
+        };
+        AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+        add(ID_BOARD_MARK_AT_THE_MONEY, "标出平值行权价", display.markAtTheMoney);
+        add(ID_BOARD_SHADE_IN_THE_MONEY, "实值着色", display.shadeInTheMoney);
+        if (grids.popup) {
+            add(ID_BOARD_CENTRE_ON_OPEN, "打开时居中平值", display.centreOnOpen);
+            AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+            add(ID_BOARD_BACK_TO_THE_MONEY, "回到平值", false);
+        }
         POINT cursor = {};
         GetCursorPos(&cursor);
         // Without TPM_RETURNCMD the command is posted to the board, so it runs after the

@@ -31,6 +31,8 @@ struct BoardGrids {
     // None until the first right click, afterwards the grid right-clicked last: the
     // target of "自动调整列宽".
     grid::CGridCtrl*& clickedGrid;
+    // A popup board's menu also offers "回到平值" (the popup handles that command itself).
+    bool popup = false;
 };
 
 // WM_NOTIFY from either grid: NM_RCLICK shows the context menu and records the grid,
@@ -39,20 +41,24 @@ struct BoardGrids {
 bool HandleBoardGridNotify(const BoardGrids& grids, int controlId, const NMHDR* header, LRESULT& result);
 
 // WM_COMMAND of the context menu: 32772 runs the column settings dialog, 32773 fits the
-// clicked grid's columns. true for these two commands.
+// clicked grid's columns, the mark switches flip their setting, save it in the INI and
+// have every board restyle. true for these commands.
 bool HandleBoardMenuCommand(const BoardGrids& grids, int commandId);
 
 // The steps themselves.
 //
 // Menu 131 at the cursor, owned by the board, so the chosen command reaches the board as
-// WM_COMMAND after the menu has closed. `clicked` becomes the clicked grid once the menu
-// call has returned.
+// WM_COMMAND after the menu has closed; below its two items, the switches of the marks
+// (checked while on) and on a popup "回到平值". `clicked` becomes the clicked grid once the
+// menu call has returned.
 void ShowGridContextMenu(const BoardGrids& grids, grid::CGridCtrl* clicked);
 // The column dialog, modal over the board. The dialog itself announces a confirmed change.
 void RunColumnSettings(HWND board);
 // Sizes every visible column of the clicked grid to its contents and repaints it; nothing
 // before the first right click.
 void FitClickedGridColumns(const BoardGrids& grids);
+// Flips the switch of a mark command, saves the switches and has every board restyle.
+void SwitchBoardMark(int commandId);
 // HOSTMSG_ACTIVATE_HOST, no payload, id 0; nothing without a host library instance.
 void ActivateHost();
 

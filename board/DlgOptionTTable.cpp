@@ -8,6 +8,7 @@
 
 #include "board/AnalyticsSettings.h"
 #include "board/BoardContextMenu.h"
+#include "board/BoardDisplay.h"
 #include "board/ColumnSet.h"
 #include "board/QuoteCellFormat.h"
 #include "board/QuoteGrid.h"
@@ -169,10 +170,21 @@ void CDlgOptionTTable::BuildBoardRows() {
     // Strike keys in order of first appearance: the host's order, not sorted.
     std::vector<std::string> keys;
     std::set<std::string> seen;
+    // Each row's chain and strike, from its first code, for the marks of where the money is.
+    moneyChains_.clear();
     for (const std::string& code : optionCodes_) {
         std::optional<InstrumentFacts> instrument = LookUpInstrument(code);
-        std::optional<std::string> key = model::MakeStrikeKey(code, instrument ? instrument->exchange : std::string());
-        if (key && seen.insert(*key).second) keys.push_back(*key);
+        const std::string exchange = instrument ? instrument->exchange : std::string();
+        std::optional<std::string> key = model::MakeStrikeKey(code, exchange);
+        if (!key || !seen.insert(*key).second) continue;
+        keys.push_back(*key);
+        const std::optional<std::string> underlying = model::SharedMarketData().UnderlyingOf(code);
+        const std::optional<model::OptionCodeParts> parts = model::ParseOptionCode(code, exchange);
+        if (!underlying || !parts) continue;
+        MoneyChain& chain = moneyChains_[*underlying];
+        chain.rows.push_back(static_cast<int>(keys.size()));
+        chain.strikes.push_back(StrikeValue(parts->strike));
+        chain.money.clear();
     }
 
     boardRowByKey_.clear();
@@ -196,6 +208,7 @@ void CDlgOptionTTable::BuildBoardRows() {
     }
     grid.UpdateScrollBars();
     RepaintGrid(grid);
+    RestyleMoneyMarks();
 }
 
 void CDlgOptionTTable::ReloadColumns() {
@@ -260,8 +273,31 @@ void CDlgOptionTTable::OnQuote(const unsigned char* quote, bool isOption, bool i
         UpdateOptionRow(stored.data(), havePrevious, previous.data(), isCall, tick);
     } else {
         UpdateUnderlyingRow(stored.data(), havePrevious, previous.data(), isCall, tick);
+        UpdateMoneyMarks(host::QuoteCode(stored.data()), false);
     }
     analytics_.MarkStale();
+}
+
+void CDlgOptionTTable::RestyleMoneyMarks() {
+    for (auto& [underlying, chain] : moneyChains_) UpdateMoneyMarks(underlying, true);
+}
+
+void CDlgOptionTTable::UpdateMoneyMarks(const std::string& underlying, bool restyle) {
+    auto found = moneyChains_.find(underlying);
+    if (found == moneyChains_.end() || !boardGrid_) return;
+    MoneyChain& chain = found->second;
+    std::optional<double> F;
+    if (auto quote = latestQuotes_.find(underlying); quote != latestQuotes_.end()) F = UnderlyingPrice(quote->second);
+    std::vector<RowMoney> money = ChainMoney(chain.strikes, F);
+    if (!restyle && money == chain.money) return;
+    board::RepaintBatch repaints;
+    CGridCtrl::CLockObject lock(*boardGrid_);
+    const BoardDisplay& display = SharedBoardDisplay();
+    for (std::size_t i = 0; i < money.size(); ++i) {
+        if (!restyle && i < chain.money.size() && chain.money[i] == money[i]) continue;
+        StyleMoneyRow(*boardGrid_, FindRowByIndex(*boardGrid_, chain.rows[i]), money[i], display);
+    }
+    chain.money = std::move(money);
 }
 
 void CDlgOptionTTable::RewriteAnalytics() {
@@ -311,7 +347,8 @@ void CDlgOptionTTable::RewriteAnalytics() {
         const bool nearTheMoney =
             F && NearTheMoney(chainStrikes[option.underlying], option.terms.strike, *F, AnalyticsColumns::MoneyBand);
         if (!rows.Holds(option.row) && !nearTheMoney) continue;
-        const AnalyticsTexts& texts = analytics_.OfOption(*option.code, option.quote, option.underlying, F, option.terms);
+        const AnalyticsTexts& texts =
+            analytics_.OfOption(*option.code, option.quote, option.underlying, F, option.terms);
         if (option.row == -1) continue;
         CGridCtrl::CLockObject gridLock(*boardGrid_);
         WriteAnalyticsCells(*boardGrid_, option.row, texts, true, option.terms.isCall);

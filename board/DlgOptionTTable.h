@@ -4,12 +4,14 @@
 
 #include <array>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "board/AnalyticsColumns.h"
 #include "board/ColumnCatalogue.h"
+#include "board/MoneyMarks.h"
 #include "framework/Dialog.h"
 #include "framework/WindowTimer.h"
 #include "grid/GridCtrl.h"
@@ -55,6 +57,8 @@ public:
     const std::vector<std::string>& Contracts() const { return contractCodes_; }
     int QuoteCount() const { return quoteCount_; }
     int ColumnReloadCount() const { return columnReloads_; }
+    // The user switched a mark: every strike row is styled again.
+    void RestyleMoneyMarks();
 
 protected:
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -80,6 +84,9 @@ private:
                              bool isCall, double tick);
     void UpdateOptionRow(const unsigned char* quote, bool havePrevious, const unsigned char* previousQuote, bool isCall,
                          double tick);
+    // Styles the strike rows of `underlying`'s chain whose place against its price changed
+    // (all of them with `restyle`).
+    void UpdateMoneyMarks(const std::string& underlying, bool restyle);
     // The analytics columns of every option row and underlying row, from the cached quotes.
     void RewriteAnalytics();
 
@@ -100,6 +107,13 @@ private:
     std::map<int, std::string> underlyingCodeByRow_;
     std::map<std::string, int> boardRowByKey_;
     std::map<int, std::string> boardKeyByRow_;
+    // The strike rows of each underlying's chain on the board, for the marks of the money.
+    struct MoneyChain {
+        std::vector<int> rows;  // row indexes (the data of their column-0 cells)
+        std::vector<std::optional<double>> strikes;
+        std::vector<RowMoney> money;  // as the rows are styled now
+    };
+    std::map<std::string, MoneyChain> moneyChains_;
     std::map<std::string, QuoteRecordBytes> latestQuotes_;
     std::map<std::string, QuoteRecordBytes> previousQuotes_;
     framework::WindowTimer layoutTimer_;

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "board/AnalyticsSettings.h"
+#include "board/BoardDisplay.h"
 #include "board/ColumnSet.h"
 #include "board/QuoteGrid.h"
 #include "framework/ApplicationMessages.h"
@@ -28,15 +29,6 @@ namespace {
 constexpr int PopupEdgeMargin = 7;
 // The T board ends this far above the bottom edge, leaving the button its strip.
 constexpr int BoardBottomMargin = 37;
-
-// The value of a strike text that is wholly a finite number.
-std::optional<double> StrikeValue(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    char* end = nullptr;
-    double value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
 
 model::StrikeMap StrikeMapCopy(const std::string& underlying) {
     model::DataLock lock;
@@ -86,7 +78,7 @@ void CDlgOptionTTablePopup::DoDataExchange() {
 }
 
 BoardGrids CDlgOptionTTablePopup::Grids() {
-    return BoardGrids{hwnd_, underlyingGrid_, boardGrid_, clickedGrid_};
+    return BoardGrids{hwnd_, underlyingGrid_, boardGrid_, clickedGrid_, true};
 }
 
 bool CDlgOptionTTablePopup::HaveWindows() const {
@@ -136,6 +128,10 @@ INT_PTR CDlgOptionTTablePopup::DialogProc(UINT message, WPARAM wParam, LPARAM lP
 }
 
 bool CDlgOptionTTablePopup::OnCommand(int id, int notifyCode, HWND control) {
+    if (id == ID_BOARD_BACK_TO_THE_MONEY) {
+        CentreOnTheMoney();
+        return true;
+    }
     return HandleBoardMenuCommand(Grids(), id) || CDialog::OnCommand(id, notifyCode, control);
 }
 
@@ -161,6 +157,10 @@ void CDlgOptionTTablePopup::ShowUnderlying(const std::string& code) {
     RequestChain();
     FillUnderlyingRow(code);
     FillStrikeRows(StrikeMapCopy(code));
+    // The first price centres the money unless the user has scrolled by then.
+    centreOnFirstPrice_ = SharedBoardDisplay().centreOnOpen;
+    openingScroll_ = boardGrid_ ? boardGrid_->GetScrollPosition(SB_VERT) : 0;
+    UpdateMoneyMarks(false);
 }
 
 void CDlgOptionTTablePopup::SendChainRequests(int msgType) const {
@@ -205,9 +205,13 @@ void CDlgOptionTTablePopup::FillStrikeRows(const model::StrikeMap& strikes) {
     std::stable_sort(strikes_.begin(), strikes_.end(), StrikeOrderLess);
     for (std::size_t i = 0; i < strikes_.size(); ++i) strikeRowIndex_.emplace(strikes_[i], static_cast<int>(i) + 1);
     strikeValues_.clear();
+    rowStrikeValues_.clear();
     for (const std::string& text : strikes_) {
-        if (std::optional<double> value = StrikeValue(text)) strikeValues_.push_back(*value);
+        const std::optional<double> value = StrikeValue(text);
+        rowStrikeValues_.push_back(value);
+        if (value) strikeValues_.push_back(*value);
     }
+    rowMoney_.clear();
 
     if (!boardGrid_) return;
     CGridCtrl& grid = *boardGrid_;
@@ -219,6 +223,7 @@ void CDlgOptionTTablePopup::FillStrikeRows(const model::StrikeMap& strikes) {
     }
     grid.UpdateScrollBars();
     RepaintGrid(grid);
+    UpdateMoneyMarks(true);
 }
 
 void CDlgOptionTTablePopup::OnQuote(const unsigned char* quote, bool isOption, bool isCall, const std::string& strike,
@@ -240,9 +245,11 @@ void CDlgOptionTTablePopup::OnQuote(const unsigned char* quote, bool isOption, b
 
     // Cells are written from the cached copy: the caller's buffer is not ours to keep.
     WriteQuote(stored.data(), havePrevious, previous.data(), isOption, isCall, strike, tick);
-    if (!analytics_.Shown()) return;
-    if (!isOption) underlyingQuote_ = stored;
-    analytics_.MarkStale();
+    if (!isOption) {
+        underlyingQuote_ = stored;
+        UpdateMoneyMarks(false);
+    }
+    if (analytics_.Shown()) analytics_.MarkStale();
 }
 
 void CDlgOptionTTablePopup::WriteQuote(const unsigned char* quote, bool havePrevious,
@@ -341,6 +348,52 @@ void CDlgOptionTTablePopup::RewriteAnalytics() {
         WriteAnalyticsCells(*underlyingGrid_, 1, FormatUnderlyingAnalyticsCells(atTheMoney, daysToExpiry), false, true);
     }
     analytics_.Rewritten(boardGrid_);
+}
+
+void CDlgOptionTTablePopup::RestyleMoneyMarks() {
+    UpdateMoneyMarks(true);
+}
+
+void CDlgOptionTTablePopup::UpdateMoneyMarks(bool restyle) {
+    if (!boardGrid_) return;
+    std::optional<double> F;
+    if (underlyingQuote_) F = UnderlyingPrice(*underlyingQuote_);
+    std::vector<RowMoney> money = ChainMoney(rowStrikeValues_, F);
+    if (!restyle && money == rowMoney_) return;
+    board::RepaintBatch repaints;
+    CGridCtrl::CLockObject lock(*boardGrid_);
+    const BoardDisplay& display = SharedBoardDisplay();
+    for (std::size_t i = 0; i < money.size(); ++i) {
+        if (!restyle && i < rowMoney_.size() && rowMoney_[i] == money[i]) continue;
+        StyleMoneyRow(*boardGrid_, FindRowByIndex(*boardGrid_, static_cast<int>(i) + 1), money[i], display);
+    }
+    rowMoney_ = std::move(money);
+    if (centreOnFirstPrice_ && AtTheMoneyRow() != -1) {
+        centreOnFirstPrice_ = false;
+        if (boardGrid_->GetScrollPosition(SB_VERT) == openingScroll_) CentreOnTheMoney();
+    }
+}
+
+int CDlgOptionTTablePopup::AtTheMoneyRow() const {
+    for (std::size_t i = 0; i < rowMoney_.size(); ++i) {
+        if (rowMoney_[i].atTheMoney && boardGrid_) return FindRowByIndex(*boardGrid_, static_cast<int>(i) + 1);
+    }
+    return -1;
+}
+
+void CDlgOptionTTablePopup::CentreOnTheMoney() {
+    const int row = AtTheMoneyRow();
+    if (row == -1 || !boardGrid_->IsWindow()) return;
+    CGridCtrl& grid = *boardGrid_;
+    int rowTop = 0;
+    for (int above = grid.GetFixedRowCount(); above < row; ++above) rowTop += grid.GetRowHeight(above);
+    RECT client{};
+    ::GetClientRect(grid.GetSafeHwnd(), &client);
+    const int view = client.bottom - grid.GetFixedRowHeight();
+    // Windows holds the position inside the bar's range: a chain shorter than the view
+    // stays where it is, one near its end stops there.
+    grid.SetScrollPosition(SB_VERT, std::max(0, rowTop + grid.GetRowHeight(row) / 2 - view / 2));
+    RepaintGrid(grid);
 }
 
 void CDlgOptionTTablePopup::LayoutPopup(int width, int height) {

@@ -14,6 +14,7 @@
 #include "board/AnalyticsColumns.h"
 #include "board/BoardContextMenu.h"
 #include "board/ColumnCatalogue.h"
+#include "board/MoneyMarks.h"
 #include "framework/Dialog.h"
 #include "grid/GridCtrl.h"
 #include "host/WireRecords.h"
@@ -61,6 +62,12 @@ public:
     // The strikes of the T board, top row first.
     const std::vector<std::string>& Strikes() const { return strikes_; }
     int QuoteCount() const { return quoteCount_; }
+    // The display row of the at-the-money strike; -1 before the underlying has a price.
+    int AtTheMoneyRow() const;
+    // Scrolls the T board so that the at-the-money row stands mid-view ("回到平值").
+    void CentreOnTheMoney();
+    // The user switched a mark: every strike row is styled again.
+    void RestyleMoneyMarks();
     int ColumnReloadCount() const { return columnReloads_; }
 
 protected:
@@ -97,6 +104,10 @@ private:
     // The analytics columns of the chain and the underlying's row, from the cached quotes.
     void RewriteAnalytics();
 
+    // Styles the strike rows whose place against the underlying's price changed (all of
+    // them with `restyle`), and centres the money on the first price after opening.
+    void UpdateMoneyMarks(bool restyle);
+
     void LayoutPopup(int width, int height);
     void OnGetMinMaxInfo(MINMAXINFO& info) const;
     // Unsubscribes the chain and asks the frame (the main window of this thread) to
@@ -113,7 +124,11 @@ private:
     // the row's column-0 cell). Rows are found by the exact text: 2.25 and 2.30 are two rows.
     std::vector<std::string> strikes_;
     std::map<std::string, int> strikeRowIndex_;
-    std::vector<double> strikeValues_;  // the strikes that are numbers, ascending: where the money is
+    std::vector<double> strikeValues_;                    // the strikes that are numbers, ascending: where the money is
+    std::vector<std::optional<double>> rowStrikeValues_;  // each row's strike, in row order
+    std::vector<RowMoney> rowMoney_;                      // as the rows are styled now
+    bool centreOnFirstPrice_ = false;
+    int openingScroll_ = 0;  // the board's scroll position when it opened
     std::map<std::string, QuoteRecordBytes> latestQuotes_;
     std::map<std::string, QuoteRecordBytes> previousQuotes_;
     int quoteCount_ = 0;

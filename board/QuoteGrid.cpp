@@ -238,6 +238,34 @@ bool HasAnalyticsColumns(const CGridCtrl& grid) {
     return false;
 }
 
+void StyleMoneyRow(CGridCtrl& grid, int row, RowMoney money, const BoardDisplay& display) {
+    if (row < 1 || row >= grid.GetRowCount()) return;
+    const COLORREF band = RowBandColour(row);
+    const COLORREF shaded = InTheMoneyBackColour(band);
+    for (int col = 0; col < grid.GetColumnCount(); ++col) {
+        const CGridCellBase* header = grid.GetCell(0, col);
+        const LPARAM id = header != nullptr ? header->GetData() : 0;
+        CGridCellBase* cell = grid.GetCell(row, col);
+        if (cell == nullptr) continue;
+        if (id == StrikeColumnId) {
+            const bool marked = money.atTheMoney && display.markAtTheMoney;
+            cell->SetBackColour(marked ? AtTheMoneyBackColour : band);
+            const grid::CGridDefaultCell* normal = grid.GetDefaultCell(false, false);
+            if (marked && normal != nullptr && normal->GetFont() != nullptr) {
+                LOGFONTW bold = *normal->GetFont();
+                bold.lfWeight = FW_BOLD;
+                cell->SetFont(&bold);
+            } else {
+                cell->SetFont(nullptr);
+            }
+            continue;
+        }
+        const bool inTheMoney = id >= PutColumnOffset ? money.putInTheMoney : money.callInTheMoney;
+        cell->SetBackColour(inTheMoney && display.shadeInTheMoney ? shaded : band);
+    }
+    RepaintGrid(grid);
+}
+
 RECT GridRectInParent(const CGridCtrl& grid) {
     RECT rect = grid.GetWindowRect();
     HWND parent = ::GetParent(grid.GetSafeHwnd());

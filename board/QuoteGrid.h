@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "board/AnalyticsCellFormat.h"
+#include "board/BoardDisplay.h"
 #include "board/ColumnCatalogue.h"
+#include "board/MoneyMarks.h"
 #include "grid/GridCtrl.h"
 
 // How both T-quote boards lay out and fill their two grids. Row 0 is the header row;
@@ -98,6 +100,12 @@ void WriteAnalyticsCells(grid::CGridCtrl& grid, int row, const AnalyticsTexts& t
 
 // Whether the grid shows any analytics column, on either side.
 bool HasAnalyticsColumns(const grid::CGridCtrl& grid);
+
+// Styles one strike row of a T board for where the money is, as far as the user's switches
+// show it: in-the-money call and put cells on the warmer shade of their band, the
+// at-the-money strike bold on amber; every other cell of the row on its band in the grid's
+// font. The strike column is never shaded. Repaints the grid.
+void StyleMoneyRow(grid::CGridCtrl& grid, int row, RowMoney money, const BoardDisplay& display);
 
 // The grid's window rectangle in the client coordinates of its parent.
 RECT GridRectInParent(const grid::CGridCtrl& grid);

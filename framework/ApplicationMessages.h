@@ -13,6 +13,9 @@ namespace quillon::framework {
 UINT ApiMsgArriveMessage();
 UINT TTableDialogCloseMessage();
 UINT ColsSetChangedMessage();
+// Posted to the main window when the user switched a board mark (board/BoardDisplay.h):
+// every board restyles its rows. Private to the process, so not a registered message.
+inline constexpr UINT BoardDisplayChangedMessage = WM_APP + 0x51;
 
 // The main window of the application object (the frame), or null.
 HWND MainWindowHandle();

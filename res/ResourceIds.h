@@ -17,3 +17,8 @@
 
 #define ID_GRID_COLUMN_SETTINGS 32772
 #define ID_GRID_FIT_COLUMNS 32773
+// Added to the context menu at run time: the boards' marks of where the money is.
+#define ID_BOARD_MARK_AT_THE_MONEY 32780
+#define ID_BOARD_SHADE_IN_THE_MONEY 32781
+#define ID_BOARD_CENTRE_ON_OPEN 32782
+#define ID_BOARD_BACK_TO_THE_MONEY 32783

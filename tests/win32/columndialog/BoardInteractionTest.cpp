@@ -115,8 +115,13 @@ TEST_F(BoardInteraction, RightClickShowsTheContextMenuAndFitsOnlyTheClickedGrid)
     EXPECT_EQ(ColumnWidths(Top()), topBefore);
     EXPECT_EQ(ColumnWidths(Board()), boardBefore);
 
+    // Below the resource's two commands, the switches of the marks (both on by default).
     const MenuItems items = RightClickAndChoose(Top(), 1);
-    EXPECT_EQ(items, (MenuItems{{ID_GRID_COLUMN_SETTINGS, "表格列设置"}, {ID_GRID_FIT_COLUMNS, "自动调整列宽"}}));
+    EXPECT_EQ(items, (MenuItems{{ID_GRID_COLUMN_SETTINGS, "表格列设置"},
+                                {ID_GRID_FIT_COLUMNS, "自动调整列宽"},
+                                {0, ""},
+                                {ID_BOARD_MARK_AT_THE_MONEY, "标出平值行权价"},
+                                {ID_BOARD_SHADE_IN_THE_MONEY, "实值着色"}}));
     const std::vector<int> topFitted = ColumnWidths(Top());
     EXPECT_NE(topFitted, topBefore);
     EXPECT_GT(topFitted[1], topBefore[1]);

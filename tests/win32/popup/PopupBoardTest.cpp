@@ -13,9 +13,12 @@
 #include <utility>
 
 #include "../app/AppFixture.h"
+#include "../grid/GridTestSupport.h"
 #include "analytics/ExpirySchedule.h"
 #include "analytics/OptionPricing.h"
 #include "board/AnalyticsSettings.h"
+#include "board/BoardContextMenu.h"
+#include "board/BoardDisplay.h"
 #include "board/ColumnSet.h"
 #include "board/DlgOptionTTablePopup.h"
 #include "board/QuoteGrid.h"
@@ -47,6 +50,12 @@ std::vector<TestInstrument> PopupMarket() {
         market.push_back({code, "DCE", '2', 0.5});
     }
     market.push_back({"m2301", "DCE", '1', 1.0});
+    // A chain longer than a popup's view: 40 strikes from 2000 to 2780.
+    for (int strike = 2000; strike < 2800; strike += 20) {
+        for (const char* side : {"-C-", "-P-"})
+            market.push_back({"c2301" + (side + std::to_string(strike)), "DCE", '2', 0.5});
+    }
+    market.push_back({"c2301", "DCE", '1', 1.0});
     market.push_back({"IH2301", "CFFEX", '1', 0.2});
     return market;
 }
@@ -280,6 +289,85 @@ TEST_F(PopupBoardThroughFrame, AnalyticsColumnsShowTheOptionsVolatilityAndTheCha
     EXPECT_EQ(TextById(top, 1, 52), "20.00") << "the call at the money is the chain's only volatility";
     EXPECT_EQ(TextById(top, 1, 53), "-");
     EXPECT_EQ(TextById(top, 1, 60), "43");
+}
+
+// The background a cell is painted with, read a pixel inside its top-left corner.
+COLORREF PaintedBackground(grid::CGridCtrl& grid, int row, board::ColumnId id) {
+    RECT cell{};
+    const int col = board::FindColumnById(grid, id);
+    if (col == -1 || !grid.GetCellRect(row, col, &cell)) return CLR_INVALID;
+    RECT client{};
+    GetClientRect(grid.GetSafeHwnd(), &client);
+    grid::testing::Canvas canvas(client.right, client.bottom);
+    SendMessageW(grid.GetSafeHwnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
+    return canvas.At(cell.left + 1, cell.top + 1);
+}
+
+// The middle row of the board's view.
+int MiddleOfTheView(const grid::CGridCtrl& grid) {
+    const grid::GridCellRange view = grid.GetVisibleNonFixedCellRange();
+    return (view.minRow + view.maxRow) / 2;
+}
+
+// Where the money is: the popup opens centred on it, marks its strike, shades the cells
+// in the money on both bands, follows the price, and the user's switches hold after a
+// restart.
+TEST_F(PopupBoardThroughFrame, TheMoneyIsCentredMarkedAndShaded) {
+    Select("c2301");
+    CDlgOptionTTablePopup* popup = PopupOf("c2301");
+    ASSERT_NE(popup, nullptr);
+    grid::CGridCtrl& tee = *popup->BoardGrid();
+    EXPECT_EQ(popup->AtTheMoneyRow(), -1) << "no price, no mark";
+    EXPECT_EQ(tee.GetVisibleNonFixedCellRange().minRow, 1);
+
+    Deliver(HOSTMSG_QUOTE_PUSH, Quote("c2301", 2409.0, 2400.0));  // nearest 2400: row 21
+    ASSERT_EQ(popup->AtTheMoneyRow(), 21);
+    EXPECT_NEAR(MiddleOfTheView(tee), 21, 1);
+
+    const COLORREF odd = board::OddRowBackColour, even = board::EvenRowBackColour;
+    auto shaded = [](COLORREF band) { return static_cast<COLORREF>(board::InTheMoneyBackColour(band)); };
+    const struct {
+        int row;  // 2380 and 2360 below the price, 2420 and 2440 above it
+        COLORREF call, strike, put;
+    } rows[] = {
+        {19, shaded(odd), odd, odd},
+        {20, shaded(even), even, even},
+        {21, shaded(odd), board::AtTheMoneyBackColour, odd},  // 2400 < 2409: its call is in
+        {22, even, even, shaded(even)},
+        {23, odd, odd, shaded(odd)},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(PaintedBackground(tee, r.row, 1), r.call) << "row " << r.row;
+        EXPECT_EQ(PaintedBackground(tee, r.row, board::StrikeColumnId), r.strike) << "row " << r.row;
+        EXPECT_EQ(PaintedBackground(tee, r.row, 101), r.put) << "row " << r.row;
+    }
+    const int strikeColumn = board::FindColumnById(tee, board::StrikeColumnId);
+    EXPECT_EQ(tee.GetCell(21, strikeColumn)->GetFont()->lfWeight, FW_BOLD);
+
+    // The price moves: the mark follows, the old row goes back to its band, and the view
+    // stays where it is; once the user has scrolled, only "回到平值" centres it again.
+    Deliver(HOSTMSG_QUOTE_PUSH, Quote("c2301", 2031.0, 2400.0));  // nearest 2040: row 3
+    EXPECT_EQ(popup->AtTheMoneyRow(), 3);
+    EXPECT_NE(tee.GetCell(21, strikeColumn)->GetFont()->lfWeight, FW_BOLD);
+    EXPECT_EQ(PaintedBackground(tee, 21, 1), odd);
+    EXPECT_EQ(PaintedBackground(tee, 21, 101), shaded(odd));
+    EXPECT_NEAR(MiddleOfTheView(tee), 21, 1);
+    tee.SetScrollPosition(SB_VERT, 0);
+    Deliver(HOSTMSG_QUOTE_PUSH, Quote("c2301", 2561.0, 2400.0));  // nearest 2560: row 29
+    EXPECT_EQ(tee.GetVisibleNonFixedCellRange().minRow, 1);
+    popup->Send(WM_COMMAND, ID_BOARD_BACK_TO_THE_MONEY);
+    EXPECT_NEAR(MiddleOfTheView(tee), 29, 1);
+
+    // Shading off: every cell on its band; the switch is written to the INI and read back
+    // by the next start.
+    board::SwitchBoardMark(ID_BOARD_SHADE_IN_THE_MONEY);
+    Pump();
+    EXPECT_EQ(PaintedBackground(tee, 28, 1), even);
+    EXPECT_EQ(PaintedBackground(tee, 29, board::StrikeColumnId), board::AtTheMoneyBackColour);
+    EXPECT_EQ(Finish(), 0);
+    Start("");
+    EXPECT_FALSE(board::SharedBoardDisplay().shadeInTheMoney);
+    EXPECT_TRUE(board::SharedBoardDisplay().markAtTheMoney);
 }
 
 TEST_F(PopupBoardThroughFrame, TwoPopupsGetOnlyTheirOwnQuotesAndBothFollowAColumnChange) {
