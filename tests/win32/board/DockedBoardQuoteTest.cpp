@@ -13,6 +13,7 @@
 #include "analytics/OptionPricing.h"
 #include "board/AnalyticsSettings.h"
 #include "board/ColumnSet.h"
+#include "board/MoneyMarks.h"
 #include "board/QuoteGrid.h"
 #include "host/WireRecords.h"
 #include "model/MarketData.h"
@@ -244,6 +245,38 @@ TEST_F(DockedBoardQuotes, AnalyticsColumnsReadEachOptionAgainstItsOwnFuture) {
     EXPECT_EQ(TextById(Board(), 1, 52), "") << "no call quote yet";
     EXPECT_EQ(TextById(Top(), 1, 52), "25.00") << "the put at the money is the chain's only volatility";
     EXPECT_EQ(TextById(Top(), 1, 60), "38");
+}
+
+// The docked board marks each strike row against its own future's price.
+TEST_F(DockedBoardQuotes, TheMoneyIsMarkedAgainstEachRowsOwnFuture) {
+    model::SharedMarketData().BuildOptionChain();
+    LoadAll();
+    const int call = FindColumnById(Board(), 1), strike = FindColumnById(Board(), StrikeColumnId),
+              put = FindColumnById(Board(), 101);
+    auto backs = [&](int row) {
+        return std::vector<COLORREF>{Board().GetCell(row, call)->GetBackColour(),
+                                     Board().GetCell(row, strike)->GetBackColour(),
+                                     Board().GetCell(row, put)->GetBackColour()};
+    };
+    const COLORREF odd = OddRowBackColour, even = EvenRowBackColour, amber = AtTheMoneyBackColour;
+    const COLORREF oddShaded = InTheMoneyBackColour(odd), evenShaded = InTheMoneyBackColour(even);
+    EXPECT_EQ(backs(1), (std::vector<COLORREF>{odd, odd, odd})) << "no price, no marks";
+
+    const struct {
+        double price;
+        std::vector<COLORREF> row4500, row4600;
+    } cases[] = {
+        {4540, {oddShaded, amber, odd}, {even, even, evenShaded}},
+        {4560, {oddShaded, odd, odd}, {even, amber, evenShaded}},
+        {4400, {odd, amber, oddShaded}, {even, even, evenShaded}},
+    };
+    for (const auto& c : cases) {
+        QuoteBuilder future("IF2101");
+        future.Price(field::LastPrice, c.price);
+        Quote(future, false, false, 0.2);
+        EXPECT_EQ(backs(1), c.row4500) << c.price;
+        EXPECT_EQ(backs(2), c.row4600) << c.price;
+    }
 }
 
 TEST_F(DockedBoardQuotes, ABoardWhoseWindowIsGoneStillTakesEveryCall) {
