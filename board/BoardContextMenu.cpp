@@ -1,5 +1,8 @@
 #include "board/BoardContextMenu.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "board/BoardDisplay.h"
 #include "board/DlgSetOptionCols.h"
 #include "board/QuoteGrid.h"
@@ -43,6 +46,11 @@ bool HandleBoardMenuCommand(const BoardGrids& grids, int commandId) {
         case ID_BOARD_MARK_AT_THE_MONEY:
         case ID_BOARD_SHADE_IN_THE_MONEY:
         case ID_BOARD_CENTRE_ON_OPEN:
+        case ID_BOARD_CHANGE_FLASHES:
+        case ID_BOARD_STRIKE_WINDOW_ALL:
+        case ID_BOARD_STRIKE_WINDOW_5:
+        case ID_BOARD_STRIKE_WINDOW_10:
+        case ID_BOARD_STRIKE_WINDOW_20:
             SwitchBoardMark(commandId);
             return true;
     }
@@ -54,9 +62,16 @@ void SwitchBoardMark(int commandId) {
     bool* value = commandId == ID_BOARD_MARK_AT_THE_MONEY    ? &display.markAtTheMoney
                   : commandId == ID_BOARD_SHADE_IN_THE_MONEY ? &display.shadeInTheMoney
                   : commandId == ID_BOARD_CENTRE_ON_OPEN     ? &display.centreOnOpen
+                  : commandId == ID_BOARD_CHANGE_FLASHES     ? &display.changeFlashes
                                                              : nullptr;
-    if (value == nullptr) return;
-    *value = !*value;
+    const int window = commandId - ID_BOARD_STRIKE_WINDOW_ALL;
+    if (value != nullptr) {
+        *value = !*value;
+    } else if (window >= 0 && window < static_cast<int>(std::size(StrikeWindowChoices))) {
+        display.strikeWindow = StrikeWindowChoices[window];
+    } else {
+        return;
+    }
     // A file that cannot be written keeps the switch for this run; nothing else is lost.
     SaveBoardDisplay();
     if (HWND frame = framework::MainWindowHandle()) ::PostMessageW(frame, framework::BoardDisplayChangedMessage, 0, 0);
@@ -73,10 +88,19 @@ void ShowGridContextMenu(const BoardGrids& grids, grid::CGridCtrl* clicked) {
         AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
         add(ID_BOARD_MARK_AT_THE_MONEY, "标出平值行权价", display.markAtTheMoney);
         add(ID_BOARD_SHADE_IN_THE_MONEY, "实值着色", display.shadeInTheMoney);
+        add(ID_BOARD_CHANGE_FLASHES, "变动闪烁", display.changeFlashes);
         if (grids.popup) {
             add(ID_BOARD_CENTRE_ON_OPEN, "打开时居中平值", display.centreOnOpen);
             AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
             add(ID_BOARD_BACK_TO_THE_MONEY, "回到平值", false);
+            AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+            const char* const windows[] = {"全部行权价", "平值上下5档", "平值上下10档", "平值上下20档"};
+            for (int i = 0; i < 4; ++i) add(ID_BOARD_STRIKE_WINDOW_ALL + i, windows[i], false);
+            const int chosen = static_cast<int>(
+                std::find(std::begin(StrikeWindowChoices), std::end(StrikeWindowChoices), display.strikeWindow) -
+                std::begin(StrikeWindowChoices));
+            CheckMenuRadioItem(popup, ID_BOARD_STRIKE_WINDOW_ALL, ID_BOARD_STRIKE_WINDOW_20,
+                               ID_BOARD_STRIKE_WINDOW_ALL + chosen, MF_BYCOMMAND);
         }
         POINT cursor = {};
         GetCursorPos(&cursor);

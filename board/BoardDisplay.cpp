@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "framework/TextConversion.h"
 
 namespace quillon::board {
@@ -16,6 +18,7 @@ constexpr Switch Switches[] = {
     {L"MarkAtTheMoney", &BoardDisplay::markAtTheMoney},
     {L"ShadeInTheMoney", &BoardDisplay::shadeInTheMoney},
     {L"CentreOnOpen", &BoardDisplay::centreOnOpen},
+    {L"ChangeFlashes", &BoardDisplay::changeFlashes},
 };
 
 }  // namespace
@@ -35,6 +38,10 @@ void ReadBoardDisplay(const std::string& iniPath) {
         display.*entry.value =
             GetPrivateProfileIntW(L"Board", entry.key, display.*entry.value ? 1 : 0, path.c_str()) != 0;
     }
+    const int window = static_cast<int>(GetPrivateProfileIntW(L"Board", L"StrikeWindow", 0, path.c_str()));
+    for (int choice : StrikeWindowChoices) {
+        if (window == choice) display.strikeWindow = choice;
+    }
 }
 
 bool SaveBoardDisplay() {
@@ -46,6 +53,9 @@ bool SaveBoardDisplay() {
         saved =
             WritePrivateProfileStringW(L"Board", entry.key, display.*entry.value ? L"1" : L"0", path.c_str()) && saved;
     }
+    saved = WritePrivateProfileStringW(L"Board", L"StrikeWindow", std::to_wstring(display.strikeWindow).c_str(),
+                                       path.c_str()) &&
+            saved;
     return saved;
 }
 

@@ -11,11 +11,18 @@ struct BoardDisplay {
     bool markAtTheMoney = true;   // "MarkAtTheMoney": the at-the-money strike bold on amber
     bool shadeInTheMoney = true;  // "ShadeInTheMoney": in-the-money cells a shade warmer
     bool centreOnOpen = true;     // "CentreOnOpen": a popup opens with the money mid-view
+    bool changeFlashes = true;    // "ChangeFlashes": a changed price flashes its direction
+    // "StrikeWindow": the strikes a popup shows on each side of the money; 0 for all of them
+    // (the default: a board that hides strikes by itself could pass for one missing data).
+    int strikeWindow = 0;
     // Where the switches are written; nothing is written while it is empty.
     std::string iniPath;
 };
 
 BoardDisplay& SharedBoardDisplay();
+
+// The strike windows a user can choose; any other value in the INI reads as 0.
+inline constexpr int StrikeWindowChoices[] = {0, 5, 10, 20};
 
 // Section [Board] of the INI at `iniPath` (code page 936); a missing key keeps its default.
 void ReadBoardDisplay(const std::string& iniPath);

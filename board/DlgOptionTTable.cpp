@@ -70,6 +70,8 @@ BOOL CDlgOptionTTable::OnInitDialog() {
 
     SetUpQuoteGrids(underlyingGrid_, boardGrid_);
     analytics_.Update(GetSafeHwnd(), underlyingGrid_, boardGrid_);
+    flashes_.Attach(hwnd_);
+    staleTimer_.Start(hwnd_, StaleCheckTimerId, StaleCheckIntervalMs);
 
     layoutTimer_.Start(hwnd_, LayoutTimerId, LayoutTimerPeriodMs);
     return TRUE;
@@ -80,6 +82,8 @@ INT_PTR CDlgOptionTTable::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_DESTROY:
             layoutTimer_.Stop();
             analytics_.Stop();
+            flashes_.Forget();
+            staleTimer_.Stop();
             // The grid objects go with their windows, which are destroyed right after.
             underlyingGrid_ = boardGrid_ = clickedGrid_ = nullptr;
             return FALSE;
@@ -92,6 +96,14 @@ INT_PTR CDlgOptionTTable::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_TIMER:
             if (wParam == AnalyticsColumns::TimerId) {
                 if (analytics_.Due(boardGrid_)) RewriteAnalytics();
+                return TRUE;
+            }
+            if (wParam == ChangeFlashes::TimerId) {
+                flashes_.Tick();
+                return TRUE;
+            }
+            if (wParam == StaleCheckTimerId) {
+                MuteStaleInstruments();
                 return TRUE;
             }
             return LayoutTimer(static_cast<UINT_PTR>(wParam)) ? FALSE : TRUE;
@@ -213,6 +225,8 @@ void CDlgOptionTTable::BuildBoardRows() {
 
 void CDlgOptionTTable::ReloadColumns() {
     ++columnReloads_;
+    // Cells are about to change meaning: lit ones rest first.
+    flashes_.EndAll();
     // Only UI-thread code writes the column set, and this is the UI thread.
     const ColumnCatalogue& catalogue = SharedColumnCatalogue();
     const ColumnSet& columns = SharedColumnSet();
@@ -221,6 +235,9 @@ void CDlgOptionTTable::ReloadColumns() {
     BuildUnderlyingRows();
     BuildBoardRows();
     RewriteCachedQuotes();
+    for (const auto& [code, quote] : latestQuotes_) {
+        if (stale_.IsStale(code)) SetInstrumentMuted(code, true);
+    }
     analytics_.Update(GetSafeHwnd(), underlyingGrid_, boardGrid_);
     if (analytics_.Shown()) RewriteAnalytics();
     if (underlyingGrid_) RepaintGrid(*underlyingGrid_);
@@ -228,6 +245,8 @@ void CDlgOptionTTable::ReloadColumns() {
 }
 
 void CDlgOptionTTable::RewriteCachedQuotes() {
+    // What is written again has not changed: nothing flashes.
+    rewritingCache_ = true;
     for (const auto& [code, quote] : latestQuotes_) {
         std::optional<InstrumentFacts> instrument = LookUpInstrument(code);
         if (!instrument) continue;
@@ -245,6 +264,7 @@ void CDlgOptionTTable::RewriteCachedQuotes() {
             UpdateUnderlyingRow(quote.data(), havePrevious, previousQuote, isCall, instrument->tick);
         }
     }
+    rewritingCache_ = false;
 }
 
 void CDlgOptionTTable::OnQuote(std::span<const unsigned char> payload, bool isOption, bool isCall, double tick) {
@@ -267,6 +287,7 @@ void CDlgOptionTTable::OnQuote(const unsigned char* quote, bool isOption, bool i
     }
     QuoteRecordBytes& stored = latestQuotes_[code];
     std::memcpy(stored.data(), quote, stored.size());
+    if (stale_.Arrived(code, BoardClock())) SetInstrumentMuted(code, false);
 
     // Rows are written from the cached copy: the caller's buffer is not ours to keep.
     if (isOption) {
@@ -279,6 +300,7 @@ void CDlgOptionTTable::OnQuote(const unsigned char* quote, bool isOption, bool i
 }
 
 void CDlgOptionTTable::RestyleMoneyMarks() {
+    if (!SharedBoardDisplay().changeFlashes) flashes_.EndAll();
     for (auto& [underlying, chain] : moneyChains_) UpdateMoneyMarks(underlying, true);
 }
 
@@ -295,9 +317,33 @@ void CDlgOptionTTable::UpdateMoneyMarks(const std::string& underlying, bool rest
     const BoardDisplay& display = SharedBoardDisplay();
     for (std::size_t i = 0; i < money.size(); ++i) {
         if (!restyle && i < chain.money.size() && chain.money[i] == money[i]) continue;
-        StyleMoneyRow(*boardGrid_, FindRowByIndex(*boardGrid_, chain.rows[i]), money[i], display);
+        StyleMoneyRow(*boardGrid_, FindRowByIndex(*boardGrid_, chain.rows[i]), money[i], display, &flashes_);
     }
     chain.money = std::move(money);
+}
+
+void CDlgOptionTTable::MuteStaleInstruments() {
+    model::DataLock lock;
+    board::RepaintBatch repaints;
+    for (const std::string& code : stale_.NewlyStale()) SetInstrumentMuted(code, true);
+}
+
+void CDlgOptionTTable::SetInstrumentMuted(const std::string& code, bool muted) {
+    const COLORREF colour = muted ? StaleTextColour : grid::GridColourNotSet;
+    const std::optional<InstrumentFacts> instrument = LookUpInstrument(code);
+    if (!instrument) return;
+    if (!instrument->isOption) {
+        auto entry = underlyingRowByCode_.find(code);
+        if (entry != underlyingRowByCode_.end() && underlyingGrid_)
+            SetInstrumentTextColour(*underlyingGrid_, FindRowByIndex(*underlyingGrid_, entry->second), false, false,
+                                    colour);
+        return;
+    }
+    const std::optional<std::string> key = model::MakeStrikeKey(code, instrument->exchange);
+    const std::optional<model::OptionCodeParts> parts = model::ParseOptionCode(code, instrument->exchange);
+    auto entry = key ? boardRowByKey_.find(*key) : boardRowByKey_.end();
+    if (entry == boardRowByKey_.end() || !parts || !boardGrid_) return;
+    SetInstrumentTextColour(*boardGrid_, FindRowByIndex(*boardGrid_, entry->second), true, parts->isCall, colour);
 }
 
 void CDlgOptionTTable::RewriteAnalytics() {
@@ -376,7 +422,8 @@ void CDlgOptionTTable::UpdateUnderlyingRow(const unsigned char* quote, bool have
     if (entry == underlyingRowByCode_.end() || !underlyingGrid_) return;
     CGridCtrl::CLockObject lock(*underlyingGrid_);
     int row = FindRowByIndex(*underlyingGrid_, entry->second);
-    if (row != -1) WriteQuoteCells(*underlyingGrid_, row, quote, havePrevious, previousQuote, false, isCall, tick);
+    if (row != -1)
+        WriteQuoteCells(*underlyingGrid_, row, quote, havePrevious, previousQuote, false, isCall, tick, QuoteFlashes());
 }
 
 void CDlgOptionTTable::UpdateOptionRow(const unsigned char* quote, bool havePrevious,
@@ -389,7 +436,8 @@ void CDlgOptionTTable::UpdateOptionRow(const unsigned char* quote, bool havePrev
     if (entry == boardRowByKey_.end() || !boardGrid_) return;
     CGridCtrl::CLockObject lock(*boardGrid_);
     int row = FindRowByIndex(*boardGrid_, entry->second);
-    if (row != -1) WriteQuoteCells(*boardGrid_, row, quote, havePrevious, previousQuote, true, isCall, tick);
+    if (row != -1)
+        WriteQuoteCells(*boardGrid_, row, quote, havePrevious, previousQuote, true, isCall, tick, QuoteFlashes());
 }
 
 bool CDlgOptionTTable::HaveWindows() const {

@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "board/AnalyticsColumns.h"
+#include "board/ChangeFlashes.h"
 #include "board/ColumnCatalogue.h"
 #include "board/MoneyMarks.h"
+#include "board/StaleQuotes.h"
 #include "framework/Dialog.h"
 #include "framework/WindowTimer.h"
 #include "grid/GridCtrl.h"
@@ -90,6 +92,11 @@ private:
     // The analytics columns of every option row and underlying row, from the cached quotes.
     void RewriteAnalytics();
 
+    // On the board's once-a-second timer: mutes the instruments gone quiet.
+    void MuteStaleInstruments();
+    // Draws an instrument's cells in the muted colour, or gives them their colours back.
+    void SetInstrumentMuted(const std::string& code, bool muted);
+
     void OnSize(int width, int height);
     // false when the timer tick must not reach default processing.
     bool LayoutTimer(UINT_PTR timerId);
@@ -118,6 +125,11 @@ private:
     std::map<std::string, QuoteRecordBytes> previousQuotes_;
     framework::WindowTimer layoutTimer_;
     AnalyticsColumns analytics_;
+    ChangeFlashes flashes_;
+    StaleQuotes stale_;
+    framework::WindowTimer staleTimer_;
+    bool rewritingCache_ = false;  // quotes written again after a column change do not flash
+    ChangeFlashes* QuoteFlashes() { return rewritingCache_ ? nullptr : &flashes_; }
     int quoteCount_ = 0;
     int columnReloads_ = 0;
 };

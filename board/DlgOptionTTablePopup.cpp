@@ -93,6 +93,8 @@ BOOL CDlgOptionTTablePopup::OnInitDialog() {
 
     SetUpQuoteGrids(underlyingGrid_, boardGrid_);
     analytics_.Update(GetSafeHwnd(), underlyingGrid_, boardGrid_);
+    flashes_.Attach(hwnd_);
+    staleTimer_.Start(hwnd_, StaleCheckTimerId, StaleCheckIntervalMs);
 
     RECT window = GetWindowRect();
     initialSize_ = {window.right - window.left, window.bottom - window.top};
@@ -107,8 +109,18 @@ INT_PTR CDlgOptionTTablePopup::DialogProc(UINT message, WPARAM wParam, LPARAM lP
             // The grid objects go with their windows, which are destroyed right after.
             underlyingGrid_ = boardGrid_ = clickedGrid_ = nullptr;
             analytics_.Stop();
+            flashes_.Forget();
+            staleTimer_.Stop();
             return FALSE;
         case WM_TIMER:
+            if (wParam == ChangeFlashes::TimerId) {
+                flashes_.Tick();
+                return TRUE;
+            }
+            if (wParam == StaleCheckTimerId) {
+                if (!closeRequested) MuteStaleInstruments();
+                return TRUE;
+            }
             if (wParam != AnalyticsColumns::TimerId) break;
             if (analytics_.Due(boardGrid_) && !closeRequested) RewriteAnalytics();
             return TRUE;
@@ -191,6 +203,7 @@ void CDlgOptionTTablePopup::FillUnderlyingRow(const std::string& code) {
     grid.SetRowCount(2);
     // The underlying always lives in row 1, so the row needs no index of its own.
     for (int col = 0; col < grid.GetColumnCount(); ++col) SetCellText(grid, 1, col, "");
+    SetInstrumentTextColour(grid, 1, false, false, grid::GridColourNotSet);
     int codeColumn = FindColumnById(grid, 0);
     if (codeColumn != -1) SetCellText(grid, 1, codeColumn, code);
     grid.UpdateScrollBars();
@@ -212,6 +225,8 @@ void CDlgOptionTTablePopup::FillStrikeRows(const model::StrikeMap& strikes) {
         if (value) strikeValues_.push_back(*value);
     }
     rowMoney_.clear();
+    savedHeights_.clear();
+    shownRows_ = {-1, -1};
 
     if (!boardGrid_) return;
     CGridCtrl& grid = *boardGrid_;
@@ -242,6 +257,7 @@ void CDlgOptionTTablePopup::OnQuote(const unsigned char* quote, bool isOption, b
     }
     QuoteRecordBytes& stored = latestQuotes_[code];
     std::memcpy(stored.data(), quote, stored.size());
+    if (stale_.Arrived(code, BoardClock())) SetInstrumentMuted(code, false);
 
     // Cells are written from the cached copy: the caller's buffer is not ours to keep.
     WriteQuote(stored.data(), havePrevious, previous.data(), isOption, isCall, strike, tick);
@@ -260,7 +276,8 @@ void CDlgOptionTTablePopup::WriteQuote(const unsigned char* quote, bool havePrev
         if (entry == strikeRowIndex_.end() || !boardGrid_) return;
         CGridCtrl::CLockObject lock(*boardGrid_);
         int row = FindRowByIndex(*boardGrid_, entry->second);
-        if (row != -1) WriteQuoteCells(*boardGrid_, row, quote, havePrevious, previousQuote, true, isCall, tick);
+        if (row != -1)
+            WriteQuoteCells(*boardGrid_, row, quote, havePrevious, previousQuote, true, isCall, tick, QuoteFlashes());
         return;
     }
     if (!underlyingGrid_) return;
@@ -269,11 +286,13 @@ void CDlgOptionTTablePopup::WriteQuote(const unsigned char* quote, bool havePrev
     // The code cell shows the code as the quote spells it (case included).
     int codeColumn = FindColumnById(grid, 0);
     if (codeColumn != -1) SetCellText(grid, 1, codeColumn, host::QuoteCode(quote));
-    WriteQuoteCells(grid, 1, quote, havePrevious, previousQuote, false, isCall, tick);
+    WriteQuoteCells(grid, 1, quote, havePrevious, previousQuote, false, isCall, tick, QuoteFlashes());
 }
 
 void CDlgOptionTTablePopup::ReloadColumns() {
     ++columnReloads_;
+    // Cells are about to change meaning: lit ones rest first.
+    flashes_.EndAll();
     // The frame holds DataMutex; the lock is re-entrant, and taking it here keeps the
     // reads safe for any other caller too.
     model::DataLock lock;
@@ -285,6 +304,9 @@ void CDlgOptionTTablePopup::ReloadColumns() {
     FillUnderlyingRow(underlyingCode);
     FillStrikeRows(strikes);
     RewriteCachedQuotes();
+    for (const auto& [code, quote] : latestQuotes_) {
+        if (stale_.IsStale(code)) SetInstrumentMuted(code, true);
+    }
     analytics_.Update(GetSafeHwnd(), underlyingGrid_, boardGrid_);
     if (analytics_.Shown()) RewriteAnalytics();
     if (underlyingGrid_) RepaintGrid(*underlyingGrid_);
@@ -292,6 +314,8 @@ void CDlgOptionTTablePopup::ReloadColumns() {
 }
 
 void CDlgOptionTTablePopup::RewriteCachedQuotes() {
+    // What is written again has not changed: nothing flashes.
+    rewritingCache_ = true;
     for (const auto& [code, quote] : latestQuotes_) {
         std::optional<model::InstrumentRecordBytes> instrument = model::SharedMarketData().FindInstrument(code);
         if (!instrument) continue;
@@ -311,6 +335,28 @@ void CDlgOptionTTablePopup::RewriteCachedQuotes() {
         WriteQuote(quote.data(), havePrevious, havePrevious ? previous->second.data() : nullptr, isOption, isCall,
                    strike, tick);
     }
+    rewritingCache_ = false;
+}
+
+void CDlgOptionTTablePopup::MuteStaleInstruments() {
+    model::DataLock lock;
+    board::RepaintBatch repaints;
+    for (const std::string& code : stale_.NewlyStale()) SetInstrumentMuted(code, true);
+}
+
+void CDlgOptionTTablePopup::SetInstrumentMuted(const std::string& code, bool muted) {
+    const COLORREF colour = muted ? StaleTextColour : grid::GridColourNotSet;
+    std::optional<model::InstrumentRecordBytes> instrument = model::SharedMarketData().FindInstrument(code);
+    if (!instrument) return;
+    if (host::InstrumentProductClass(instrument->data()) != host::instrument_record::OptionClass) {
+        if (underlyingGrid_) SetInstrumentTextColour(*underlyingGrid_, 1, false, false, colour);
+        return;
+    }
+    const std::optional<model::OptionCodeParts> parts =
+        model::ParseOptionCode(code, host::InstrumentExchange(instrument->data()));
+    auto entry = parts ? strikeRowIndex_.find(parts->strike) : strikeRowIndex_.end();
+    if (entry == strikeRowIndex_.end() || !boardGrid_) return;
+    SetInstrumentTextColour(*boardGrid_, FindRowByIndex(*boardGrid_, entry->second), true, parts->isCall, colour);
 }
 
 void CDlgOptionTTablePopup::RewriteAnalytics() {
@@ -351,6 +397,7 @@ void CDlgOptionTTablePopup::RewriteAnalytics() {
 }
 
 void CDlgOptionTTablePopup::RestyleMoneyMarks() {
+    if (!SharedBoardDisplay().changeFlashes) flashes_.EndAll();
     UpdateMoneyMarks(true);
 }
 
@@ -365,13 +412,52 @@ void CDlgOptionTTablePopup::UpdateMoneyMarks(bool restyle) {
     const BoardDisplay& display = SharedBoardDisplay();
     for (std::size_t i = 0; i < money.size(); ++i) {
         if (!restyle && i < rowMoney_.size() && rowMoney_[i] == money[i]) continue;
-        StyleMoneyRow(*boardGrid_, FindRowByIndex(*boardGrid_, static_cast<int>(i) + 1), money[i], display);
+        StyleMoneyRow(*boardGrid_, FindRowByIndex(*boardGrid_, static_cast<int>(i) + 1), money[i], display, &flashes_);
     }
     rowMoney_ = std::move(money);
+    ApplyStrikeWindow();
     if (centreOnFirstPrice_ && AtTheMoneyRow() != -1) {
         centreOnFirstPrice_ = false;
         if (boardGrid_->GetScrollPosition(SB_VERT) == openingScroll_) CentreOnTheMoney();
     }
+}
+
+void CDlgOptionTTablePopup::ApplyStrikeWindow() {
+    if (!boardGrid_) return;
+    CGridCtrl& grid = *boardGrid_;
+    const int window = SharedBoardDisplay().strikeWindow;
+    const int count = static_cast<int>(rowMoney_.size());
+    int money = -1;  // the at-the-money strike's place in row order
+    for (int i = 0; i < count; ++i) {
+        if (rowMoney_[static_cast<std::size_t>(i)].atTheMoney) money = i;
+    }
+    // Without a price nothing is known of the money: every strike shows.
+    const bool windowed = window > 0 && money != -1;
+    const std::pair<int, int> shown = windowed ? std::pair{money - window, money + window} : std::pair{0, count - 1};
+    const bool choiceChanged = windowApplied_ != -1 && windowApplied_ != window;
+    if (shownRows_ == shown && windowApplied_ == window && windowedRows_ == windowed) return;
+    savedHeights_.resize(static_cast<std::size_t>(count), 0);
+    for (int i = 0; i < count; ++i) {
+        const int row = FindRowByIndex(grid, i + 1);
+        if (row == -1) continue;
+        // A strike that is not a number has no place against the money.
+        const bool visible = i >= shown.first && i <= shown.second &&
+                             (!windowed || rowStrikeValues_[static_cast<std::size_t>(i)].has_value());
+        const int height = grid.GetRowHeight(row);
+        int& saved = savedHeights_[static_cast<std::size_t>(i)];
+        if (!visible && height > 0) {
+            saved = height;
+            grid.SetRowHeight(row, 0);
+        } else if (visible && height == 0) {
+            grid.SetRowHeight(row, saved > 0 ? saved : QuoteRowHeight);
+        }
+    }
+    shownRows_ = shown;
+    windowApplied_ = window;
+    windowedRows_ = windowed;
+    grid.UpdateScrollBars();
+    RepaintGrid(grid);
+    if (choiceChanged) CentreOnTheMoney();
 }
 
 int CDlgOptionTTablePopup::AtTheMoneyRow() const {

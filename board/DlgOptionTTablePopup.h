@@ -9,13 +9,17 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "board/AnalyticsColumns.h"
 #include "board/BoardContextMenu.h"
+#include "board/ChangeFlashes.h"
 #include "board/ColumnCatalogue.h"
 #include "board/MoneyMarks.h"
+#include "board/StaleQuotes.h"
 #include "framework/Dialog.h"
+#include "framework/WindowTimer.h"
 #include "grid/GridCtrl.h"
 #include "host/WireRecords.h"
 #include "model/MarketData.h"
@@ -107,6 +111,16 @@ private:
     // Styles the strike rows whose place against the underlying's price changed (all of
     // them with `restyle`), and centres the money on the first price after opening.
     void UpdateMoneyMarks(bool restyle);
+    // Shows only the strikes of the user's window around the money (all of them without a
+    // window or a price) by folding the others to height 0: rows keep their places, so
+    // quotes, subscriptions and the selection go on as before. A new choice of window
+    // centres the money.
+    void ApplyStrikeWindow();
+
+    // On the board's once-a-second timer: mutes the instruments gone quiet.
+    void MuteStaleInstruments();
+    // Draws an instrument's cells in the muted colour, or gives them their colours back.
+    void SetInstrumentMuted(const std::string& code, bool muted);
 
     void LayoutPopup(int width, int height);
     void OnGetMinMaxInfo(MINMAXINFO& info) const;
@@ -127,6 +141,10 @@ private:
     std::vector<double> strikeValues_;                    // the strikes that are numbers, ascending: where the money is
     std::vector<std::optional<double>> rowStrikeValues_;  // each row's strike, in row order
     std::vector<RowMoney> rowMoney_;                      // as the rows are styled now
+    std::pair<int, int> shownRows_{-1, -1};               // the window's first and last place in row order
+    int windowApplied_ = -1;                              // the strike window the rows were folded for
+    bool windowedRows_ = false;
+    std::vector<int> savedHeights_;  // folded rows' heights, by place
     bool centreOnFirstPrice_ = false;
     int openingScroll_ = 0;  // the board's scroll position when it opened
     std::map<std::string, QuoteRecordBytes> latestQuotes_;
@@ -135,6 +153,11 @@ private:
     int columnReloads_ = 0;
 
     AnalyticsColumns analytics_;
+    ChangeFlashes flashes_;
+    StaleQuotes stale_;
+    framework::WindowTimer staleTimer_;
+    bool rewritingCache_ = false;  // quotes written again after a column change do not flash
+    ChangeFlashes* QuoteFlashes() { return rewritingCache_ ? nullptr : &flashes_; }
     std::optional<QuoteRecordBytes> underlyingQuote_;  // for the analytics
 };
 

@@ -146,4 +146,53 @@ std::optional<QuoteCellText> FormatQuoteCell(int sideId, std::span<const unsigne
     return std::nullopt;
 }
 
+int PriceChange(int sideId, std::span<const unsigned char> quote, std::span<const unsigned char> previousQuote) {
+    if (!IsCompleteQuote(quote.size()) || !IsCompleteQuote(previousQuote.size())) return 0;
+    std::size_t offset = 0;
+    switch (sideId) {
+        case 1:
+            offset = field::LastPrice;
+            break;
+        case 4:
+            offset = field::BidPrice;
+            break;
+        case 6:
+            offset = field::AskPrice;
+            break;
+        case 9:
+            offset = field::OpenPrice;
+            break;
+        case 10:
+            offset = field::PreSettlement;
+            break;
+        case 12:
+            offset = field::HighPrice;
+            break;
+        case 13:
+            offset = field::LowPrice;
+            break;
+        case 14:
+            offset = field::ClosePrice;
+            break;
+        case 17:
+            offset = field::UpperLimit;
+            break;
+        case 18:
+            offset = field::LowerLimit;
+            break;
+        case 19:
+            offset = field::SettlementPrice;
+            break;
+        case 20:
+            offset = field::PreClose;
+            break;
+        default:
+            return 0;
+    }
+    const double now = host::ReadDouble(quote.data(), offset);
+    const double before = host::ReadDouble(previousQuote.data(), offset);
+    if (IsEmptyPrice(now) || IsEmptyPrice(before) || !std::isfinite(now) || !std::isfinite(before)) return 0;
+    return now > before ? 1 : now < before ? -1 : 0;
+}
+
 }  // namespace quillon::board

@@ -45,4 +45,9 @@ double ReferencePrice(const unsigned char* quote);
 std::optional<QuoteCellText> FormatQuoteCell(int sideId, std::span<const unsigned char> quote,
                                              std::span<const unsigned char> previousQuote, double tick);
 
+// Which way the price of side column `sideId` moved from `previousQuote` to `quote`: 1 up,
+// -1 down; 0 when it did not move, either price is the empty-price marker, or the column
+// is not a price column. Both spans hold whole QuoteRecords, else 0.
+int PriceChange(int sideId, std::span<const unsigned char> quote, std::span<const unsigned char> previousQuote);
+
 }  // namespace quillon::board

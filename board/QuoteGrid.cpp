@@ -107,6 +107,9 @@ void ResetDataRows(CGridCtrl& grid, int rows) {
             cell->SetText("");
             grid.MarkCellModified(row, col);
             cell->SetBackColour(RowBandColour(row));
+            // A rebuilt row starts from the default text colour: the cached quotes written
+            // next give the price cells theirs.
+            cell->SetTextColour(grid::GridColourNotSet);
         }
     }
 }
@@ -177,7 +180,8 @@ int FindColumnById(const CGridCtrl& grid, ColumnId id) {
 }
 
 void WriteQuoteCells(CGridCtrl& grid, int row, const unsigned char* quote, bool havePrevious,
-                     const unsigned char* previousQuote, bool isBoard, bool isCall, double tick) {
+                     const unsigned char* previousQuote, bool isBoard, bool isCall, double tick,
+                     ChangeFlashes* flashes) {
     const ColumnId base = isBoard && !isCall ? PutColumnOffset : 0;
     const std::span<const unsigned char> quoteBytes(quote, host::quote_record::Size);
     std::span<const unsigned char> previousBytes;
@@ -207,6 +211,7 @@ void WriteQuoteCells(CGridCtrl& grid, int row, const unsigned char* quote, bool 
         if (shown->colour != QuoteTextColour::None) {
             cell->SetTextColour(shown->colour == QuoteTextColour::Rise ? QuoteRiseColour : QuoteFallColour);
         }
+        if (flashes != nullptr) flashes->Flash(grid, row, col, PriceChange(side, quoteBytes, previousBytes));
     }
     RepaintGrid(grid);
 }
@@ -238,7 +243,7 @@ bool HasAnalyticsColumns(const CGridCtrl& grid) {
     return false;
 }
 
-void StyleMoneyRow(CGridCtrl& grid, int row, RowMoney money, const BoardDisplay& display) {
+void StyleMoneyRow(CGridCtrl& grid, int row, RowMoney money, const BoardDisplay& display, ChangeFlashes* flashes) {
     if (row < 1 || row >= grid.GetRowCount()) return;
     const COLORREF band = RowBandColour(row);
     const COLORREF shaded = InTheMoneyBackColour(band);
@@ -261,7 +266,23 @@ void StyleMoneyRow(CGridCtrl& grid, int row, RowMoney money, const BoardDisplay&
             continue;
         }
         const bool inTheMoney = id >= PutColumnOffset ? money.putInTheMoney : money.callInTheMoney;
-        cell->SetBackColour(inTheMoney && display.shadeInTheMoney ? shaded : band);
+        const COLORREF resting = inTheMoney && display.shadeInTheMoney ? shaded : band;
+        if (flashes != nullptr) {
+            flashes->SetRestingBackColour(grid, row, col, resting);
+        } else {
+            cell->SetBackColour(resting);
+        }
+    }
+    RepaintGrid(grid);
+}
+
+void SetInstrumentTextColour(CGridCtrl& grid, int row, bool isBoard, bool isCall, COLORREF colour) {
+    if (row < 1 || row >= grid.GetRowCount()) return;
+    for (int col = 0; col < grid.GetColumnCount(); ++col) {
+        const CGridCellBase* header = grid.GetCell(0, col);
+        const LPARAM id = header != nullptr ? header->GetData() : 0;
+        if (isBoard && (id == StrikeColumnId || (id >= PutColumnOffset) == isCall)) continue;
+        if (CGridCellBase* cell = grid.GetCell(row, col)) cell->SetTextColour(colour);
     }
     RepaintGrid(grid);
 }

@@ -6,6 +6,7 @@
 
 #include "board/AnalyticsCellFormat.h"
 #include "board/BoardDisplay.h"
+#include "board/ChangeFlashes.h"
 #include "board/ColumnCatalogue.h"
 #include "board/MoneyMarks.h"
 #include "grid/GridCtrl.h"
@@ -90,9 +91,11 @@ int FindColumnById(const grid::CGridCtrl& grid, ColumnId id);
 
 // Writes every quote column the grid has for one quote into `row`: side ids 1 to 22, or
 // 101 to 122 for a put on the T board. `quote` and, when `havePrevious`, `previousQuote`
-// are whole QuoteRecords. Repaints the grid.
+// are whole QuoteRecords. With `flashes`, a price that moved from the previous quote
+// flashes its direction. Repaints the grid.
 void WriteQuoteCells(grid::CGridCtrl& grid, int row, const unsigned char* quote, bool havePrevious,
-                     const unsigned char* previousQuote, bool isBoard, bool isCall, double tick);
+                     const unsigned char* previousQuote, bool isBoard, bool isCall, double tick,
+                     ChangeFlashes* flashes = nullptr);
 
 // Writes the analytics columns the grid has (side ids 50 to 60, or 150 to 160 for a put on
 // the T board) into `row`, in the normal text colour. Repaints the grid.
@@ -105,7 +108,19 @@ bool HasAnalyticsColumns(const grid::CGridCtrl& grid);
 // show it: in-the-money call and put cells on the warmer shade of their band, the
 // at-the-money strike bold on amber; every other cell of the row on its band in the grid's
 // font. The strike column is never shaded. Repaints the grid.
-void StyleMoneyRow(grid::CGridCtrl& grid, int row, RowMoney money, const BoardDisplay& display);
+// The boards' once-a-second look for instruments gone quiet (StaleQuotes.h).
+inline constexpr UINT_PTR StaleCheckTimerId = 0x5143;
+inline constexpr UINT StaleCheckIntervalMs = 1000;
+// The text of an instrument that has gone quiet.
+inline constexpr COLORREF StaleTextColour = RGB(160, 160, 160);
+// Sets the text colour of one instrument's cells in `row`: on the T board its option's
+// side (the strike column left alone), on the top grid the whole row. GridColourNotSet
+// gives the cells back their default colour; the next quote writes the price colours.
+void SetInstrumentTextColour(grid::CGridCtrl& grid, int row, bool isBoard, bool isCall, COLORREF colour);
+
+// A cell lit by a change flash takes its new background when the flash ends.
+void StyleMoneyRow(grid::CGridCtrl& grid, int row, RowMoney money, const BoardDisplay& display,
+                   ChangeFlashes* flashes = nullptr);
 
 // The grid's window rectangle in the client coordinates of its parent.
 RECT GridRectInParent(const grid::CGridCtrl& grid);

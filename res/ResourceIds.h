@@ -22,3 +22,9 @@
 #define ID_BOARD_SHADE_IN_THE_MONEY 32781
 #define ID_BOARD_CENTRE_ON_OPEN 32782
 #define ID_BOARD_BACK_TO_THE_MONEY 32783
+#define ID_BOARD_CHANGE_FLASHES 32784
+// The strike windows of a popup: all strikes, then 5, 10 and 20 on each side of the money.
+#define ID_BOARD_STRIKE_WINDOW_ALL 32790
+#define ID_BOARD_STRIKE_WINDOW_5 32791
+#define ID_BOARD_STRIKE_WINDOW_10 32792
+#define ID_BOARD_STRIKE_WINDOW_20 32793

@@ -204,6 +204,41 @@ TEST(QuoteCellFormat, EmptyOrMeaninglessValuesShowADash) {
     ExpectCells(bothEmpty, nullptr, 0.2, {{1, "-", Red}, {2, "-", Red}, {3, "-", Red}}, "nothing traded, no reference");
 }
 
+// Which way a price column moved since the previous quote: what a change flash shows.
+TEST(QuoteCellFormat, PriceChangeIsTheDirectionOfAPriceColumnsMove) {
+    const Quote before;
+    const struct {
+        int id;
+        std::size_t offset;
+        double now;
+        int change;
+    } cases[] = {
+        {1, field::LastPrice, 4012.6, 1},
+        {1, field::LastPrice, 4012.4, 0},
+        {4, field::BidPrice, 4012.0, -1},
+        {6, field::AskPrice, 4013.0, 1},
+        {12, field::HighPrice, 4021.0, 1},
+        {13, field::LowPrice, 3990.0, -1},
+        {19, field::SettlementPrice, 4009.8, -1},
+        {1, field::LastPrice, EmptyPrice, 0},
+        {5, field::BidVolume, 0, 0},       // a volume is not a price
+        {2, field::LastPrice, 4100.0, 0},  // nor is the change
+    };
+    for (const auto& c : cases) {
+        Quote after;
+        if (c.id == 5) {
+            after.SetInt(c.offset, 9);
+        } else {
+            after.Set(c.offset, c.now);
+        }
+        EXPECT_EQ(quillon::board::PriceChange(c.id, after.bytes, before.bytes), c.change) << c.id << " " << c.now;
+    }
+    Quote moved;
+    moved.Set(field::LastPrice, 4100.0);
+    EXPECT_EQ(quillon::board::PriceChange(1, moved.bytes, {}), 0) << "no previous quote";
+    EXPECT_EQ(quillon::board::PriceChange(1, moved.bytes, std::span(before.bytes).first(field::Size - 1)), 0);
+}
+
 TEST(QuoteCellFormat, OnlyWholeQuotesAndQuoteColumnsAreFormatted) {
     Quote quote;
     for (int id : {0, 23, 24, 100, 101, 122, -1, INT_MAX}) {

@@ -121,7 +121,8 @@ TEST_F(BoardInteraction, RightClickShowsTheContextMenuAndFitsOnlyTheClickedGrid)
                                 {ID_GRID_FIT_COLUMNS, "自动调整列宽"},
                                 {0, ""},
                                 {ID_BOARD_MARK_AT_THE_MONEY, "标出平值行权价"},
-                                {ID_BOARD_SHADE_IN_THE_MONEY, "实值着色"}}));
+                                {ID_BOARD_SHADE_IN_THE_MONEY, "实值着色"},
+                                {ID_BOARD_CHANGE_FLASHES, "变动闪烁"}}));
     const std::vector<int> topFitted = ColumnWidths(Top());
     EXPECT_NE(topFitted, topBefore);
     EXPECT_GT(topFitted[1], topBefore[1]);

@@ -21,7 +21,9 @@
 #include "board/BoardDisplay.h"
 #include "board/ColumnSet.h"
 #include "board/DlgOptionTTablePopup.h"
+#include "board/QuoteCellFormat.h"
 #include "board/QuoteGrid.h"
+#include "board/StaleQuotes.h"
 #include "framework/ApplicationMessages.h"
 #include "framework/GdiObjects.h"
 #include "framework/TextConversion.h"
@@ -303,6 +305,37 @@ COLORREF PaintedBackground(grid::CGridCtrl& grid, int row, board::ColumnId id) {
     return canvas.At(cell.left + 1, cell.top + 1);
 }
 
+// What the text of a cell is painted with. Small text is smoothed, so its core seldom has
+// the pure text colour: the darkest channel and the red pixels tell the colours apart.
+struct Ink {
+    int pixels = 0;     // not the cell's background
+    int darkest = 255;  // the lowest channel of any of them
+    int reddish = 0;    // pixels clearly redder than they are green or blue
+};
+
+Ink PaintedInk(grid::CGridCtrl& grid, int row, board::ColumnId id) {
+    Ink ink;
+    RECT cell{};
+    const int col = board::FindColumnById(grid, id);
+    if (col == -1 || !grid.GetCellRect(row, col, &cell)) return ink;
+    RECT client{};
+    GetClientRect(grid.GetSafeHwnd(), &client);
+    grid::testing::Canvas canvas(client.right, client.bottom);
+    SendMessageW(grid.GetSafeHwnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
+    const COLORREF background = canvas.At(cell.left + 1, cell.top + 1);
+    for (int y = cell.top; y < cell.bottom; ++y) {
+        for (int x = cell.left; x < cell.right; ++x) {
+            const COLORREF pixel = canvas.At(x, y);
+            if (pixel == background) continue;
+            const int r = GetRValue(pixel), g = GetGValue(pixel), b = GetBValue(pixel);
+            ++ink.pixels;
+            ink.darkest = std::min({ink.darkest, r, g, b});
+            if (r - std::max(g, b) > 60) ++ink.reddish;
+        }
+    }
+    return ink;
+}
+
 // The middle row of the board's view.
 int MiddleOfTheView(const grid::CGridCtrl& grid) {
     const grid::GridCellRange view = grid.GetVisibleNonFixedCellRange();
@@ -368,6 +401,111 @@ TEST_F(PopupBoardThroughFrame, TheMoneyIsCentredMarkedAndShaded) {
     Start("");
     EXPECT_FALSE(board::SharedBoardDisplay().shadeInTheMoney);
     EXPECT_TRUE(board::SharedBoardDisplay().markAtTheMoney);
+}
+
+// The strikes a board shows: the rows not folded away, by their strike texts.
+Texts ShownStrikes(const grid::CGridCtrl& grid) {
+    Texts strikes;
+    for (int row = 1; row < grid.GetRowCount(); ++row) {
+        if (grid.GetRowHeight(row) > 0) strikes.push_back(TextById(grid, row, board::StrikeColumnId));
+    }
+    return strikes;
+}
+
+Texts StrikesFrom(int first, int last) {
+    Texts strikes;
+    for (int strike = first; strike <= last; strike += 20) strikes.push_back(std::to_string(strike));
+    return strikes;
+}
+
+// "平值上下5档": five strikes on each side of the money, following it; quotes and
+// subscriptions go on for every strike, and the selected row stays selected.
+TEST_F(PopupBoardThroughFrame, AStrikeWindowFollowsTheMoneyAndKeepsEverySubscription) {
+    Select("c2301");
+    CDlgOptionTTablePopup* popup = PopupOf("c2301");
+    ASSERT_NE(popup, nullptr);
+    grid::CGridCtrl& tee = *popup->BoardGrid();
+    Sent().clear();
+    popup->Send(WM_COMMAND, ID_BOARD_STRIKE_WINDOW_5);
+    Pump();
+    EXPECT_EQ(ShownStrikes(tee).size(), 40u) << "no price: every strike";
+
+    Deliver(HOSTMSG_QUOTE_PUSH, Quote("c2301", 2409.0, 2400.0));
+    EXPECT_EQ(ShownStrikes(tee), StrikesFrom(2300, 2500));
+    const int strikeColumn = board::FindColumnById(tee, board::StrikeColumnId);
+    tee.SelectCellRange(23, 0, 23, tee.GetColumnCount() - 1);  // 2440
+    Deliver(HOSTMSG_QUOTE_PUSH, Quote("c2301", 2449.0, 2400.0));
+    EXPECT_EQ(ShownStrikes(tee), StrikesFrom(2340, 2540));
+    EXPECT_TRUE(tee.GetSelectedCells().count({23, strikeColumn}));
+
+    Deliver(HOSTMSG_QUOTE_PUSH, Quote("c2301-C-2000", 31.0, 30.0));
+    EXPECT_EQ(TextById(tee, 1, 1), "31.0") << "a folded row still takes its quotes";
+    EXPECT_EQ(QuoteRequests(), Requests{}) << "the window filters rows, not quotes";
+
+    popup->Send(WM_COMMAND, ID_BOARD_STRIKE_WINDOW_ALL);
+    Pump();
+    EXPECT_EQ(ShownStrikes(tee), StrikesFrom(2000, 2780));
+}
+
+// A price that moved is drawn on a tint of its direction for about half a second, then on
+// its band again; switched off, nothing flashes.
+TEST_F(PopupBoardThroughFrame, AMovedPriceFlashesItsDirectionThenRests) {
+    Select("IF2301");
+    CDlgOptionTTablePopup* popup = PopupOf("IF2301");
+    ASSERT_NE(popup, nullptr);
+    grid::CGridCtrl& tee = *popup->BoardGrid();
+    Deliver(HOSTMSG_QUOTE_PUSH, Quote("IO2301-C-3900", 30.0, 28.0));
+    EXPECT_EQ(PaintedBackground(tee, 1, 1), board::OddRowBackColour) << "a first quote has nothing to move from";
+    Deliver(HOSTMSG_QUOTE_PUSH, Quote("IO2301-C-3900", 31.0, 28.0));
+    EXPECT_EQ(PaintedBackground(tee, 1, 1), board::FlashUpBackColour);
+    EXPECT_EQ(PaintedBackground(tee, 1, 2), board::OddRowBackColour) << "涨跌 is not a price";
+    Deliver(HOSTMSG_QUOTE_PUSH, Quote("IO2301-C-3900", 29.0, 28.0));
+    EXPECT_EQ(PaintedBackground(tee, 1, 1), board::FlashDownBackColour);
+    for (int wait = 0; wait < 100 && PaintedBackground(tee, 1, 1) != board::OddRowBackColour; ++wait) {
+        Sleep(20);
+        Pump();
+    }
+    EXPECT_EQ(PaintedBackground(tee, 1, 1), board::OddRowBackColour) << "the flash ends on the board's timer";
+
+    board::SwitchBoardMark(ID_BOARD_CHANGE_FLASHES);
+    Pump();
+    Deliver(HOSTMSG_QUOTE_PUSH, Quote("IO2301-C-3900", 33.0, 28.0));
+    EXPECT_EQ(PaintedBackground(tee, 1, 1), board::OddRowBackColour);
+    board::SwitchBoardMark(ID_BOARD_CHANGE_FLASHES);
+}
+
+board::StaleQuotes::Clock::time_point testNow{};
+
+// An option without a quote for over a minute while its board's other quotes keep coming
+// is drawn muted until its next quote; its put, never quoted, and the strike stay as they are.
+TEST_F(PopupBoardThroughFrame, AQuietInstrumentIsMutedUntilItsNextQuote) {
+    struct TestClock {
+        TestClock() {
+            board::BoardClock = [] { return testNow; };
+        }
+        ~TestClock() { board::BoardClock = &board::StaleQuotes::Clock::now; }
+    } clock;
+    using namespace std::chrono_literals;
+    Select("IF2301");
+    CDlgOptionTTablePopup* popup = PopupOf("IF2301");
+    ASSERT_NE(popup, nullptr);
+    grid::CGridCtrl& tee = *popup->BoardGrid();
+    Deliver(HOSTMSG_QUOTE_PUSH, Quote("IO2301-C-3900", 31.0, 28.0));
+    Deliver(HOSTMSG_QUOTE_PUSH, Quote("IF2301", 3900.0, 3890.0));
+    testNow += 61s;
+    Deliver(HOSTMSG_QUOTE_PUSH, Quote("IF2301", 3901.0, 3890.0));
+    popup->Send(WM_TIMER, board::StaleCheckTimerId);
+
+    // Muted: text there, none of it red or darker than the muted grey.
+    const Ink muted = PaintedInk(tee, 1, 1);
+    EXPECT_GT(muted.pixels, 0);
+    EXPECT_EQ(muted.reddish, 0);
+    EXPECT_GE(muted.darkest, GetRValue(board::StaleTextColour));
+    EXPECT_LT(PaintedInk(tee, 1, board::StrikeColumnId).darkest, GetRValue(board::StaleTextColour));
+    EXPECT_GT(PaintedInk(*popup->UnderlyingGrid(), 1, 1).reddish, 0) << "the future kept quoting";
+
+    Deliver(HOSTMSG_QUOTE_PUSH, Quote("IO2301-C-3900", 31.0, 28.0));
+    EXPECT_GT(PaintedInk(tee, 1, 1).reddish, 0) << "red again with its next quote";
 }
 
 TEST_F(PopupBoardThroughFrame, TwoPopupsGetOnlyTheirOwnQuotesAndBothFollowAColumnChange) {

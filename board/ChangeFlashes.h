@@ -1,0 +1,57 @@
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <map>
+#include <tuple>
+
+#include "framework/WindowTimer.h"
+#include "grid/GridCtrl.h"
+
+namespace quillon::board {
+
+inline constexpr COLORREF FlashUpBackColour = RGB(255, 214, 214);    // a price rose: a red tint
+inline constexpr COLORREF FlashDownBackColour = RGB(206, 240, 206);  // it fell: a green one
+
+// The flashes of one board's changed prices: a price cell whose value moved is drawn for
+// about half a second on a tint in the direction of the move, then on its resting
+// background again. The tint is written with the quote, so it rides on the repaint the
+// quote causes anyway; ending flashes costs one repaint per grid and tick. One timer per
+// board runs while any cell is lit, and the lit cells are at most the board's cells.
+class ChangeFlashes {
+public:
+    static constexpr UINT_PTR TimerId = 0x5142;
+    static constexpr UINT TickMs = 100;
+    static constexpr std::chrono::milliseconds Duration{500};
+
+    // The board window whose timer ends the flashes.
+    void Attach(HWND owner) { owner_ = owner; }
+
+    // Tints the cell for `direction` (above 0 up, below 0 down) while the user's switch is
+    // on; a cell lit already keeps its resting background and lights longer.
+    void Flash(grid::CGridCtrl& grid, int row, int col, int direction);
+    // The background the cell rests on: set at once when it is not lit, kept for the end
+    // of its flash when it is.
+    void SetRestingBackColour(grid::CGridCtrl& grid, int row, int col, COLORREF colour);
+    // On the owner's timer: ends the flashes that are due.
+    void Tick();
+    // Ends every flash now (the switch went off).
+    void EndAll();
+    // The rows were rebuilt: forgets the flashes without touching the cells.
+    void Forget();
+    std::size_t LitCount() const { return lit_.size(); }
+
+private:
+    struct Lit {
+        COLORREF resting;
+        std::chrono::steady_clock::time_point ends;
+    };
+    void End(bool all);
+
+    HWND owner_ = nullptr;
+    std::map<std::tuple<grid::CGridCtrl*, int, int>, Lit> lit_;
+    framework::WindowTimer timer_;
+};
+
+}  // namespace quillon::board
