@@ -174,7 +174,7 @@ default_columns="1 2 3 4 5 6 7"
 analytics_columns="$default_columns 50 51 52 53 54 55 56 57 58 59 60"
 
 # Starts Quillon.exe in run mode $1 (popup|normal) with its bench log at $2; with $3, a
-# grid.xml choosing those column ids.
+# grid.xml choosing those column ids; $4, more lines for its INI.
 start_quillon() {
   local mode=$1 app="$out/app"
   bench_log="$2"
@@ -192,6 +192,7 @@ start_quillon() {
   else
     printf '[Startup]\r\nRunMode=2\r\n' >"$app/Quillon.INI"
   fi
+  [ -n "${4:-}" ] && printf '%s' "$4" >>"$app/Quillon.INI"
   : >"$bench_log"
   # Wine reads a Unix path through drive Z:.
   TESSEL_HOST="127.0.0.1:$port" QUILLON_BENCH_LOG="Z:${bench_log//\//\\}" \
@@ -419,10 +420,11 @@ open_popups() {
   done
 }
 
-# The ladder with the two popups showing the columns $2, recorded under label $1.
+# The ladder with the two popups showing the columns $2 (and the INI lines $3), recorded
+# under label $1.
 ingest_popups() {
   start_hostsim "$out/ingest-$1.hostsim.log" "${chain_options[@]}"
-  start_quillon popup "$out/ingest-$1.log" "$2"
+  start_quillon popup "$out/ingest-$1.log" "$2" "${3:-}"
   wait_host_line "plugin loaded all" 120
   open_popups
   sleep 2
@@ -435,6 +437,8 @@ say "ingest: popup run mode, two popups of 100 strikes ($popup_a, $popup_b), ${s
 ingest_popups popup "$default_columns"
 say "ingest: the same with the eleven analytics columns on both sides of the boards"
 ingest_popups popup-analytics "$analytics_columns"
+say "ingest: the same as the first, with the at-the-money mark, the shading and the change flashes off"
+ingest_popups popup-plain "$default_columns" $'[Board]\r\nMarkAtTheMoney=0\r\nShadeInTheMoney=0\r\nChangeFlashes=0\r\n'
 
 say "ingest: normal run mode, the docked board showing 500 contracts, ${step_seconds} s a step"
 start_hostsim "$out/ingest-docked.hostsim.log" "${chain_options[@]}"
@@ -604,6 +608,8 @@ table="$out/table.md"
   echo "| ingest, popup run mode, two popups of 100 strikes: highest sustained rate | $(held popup) |"
   echo "| ingest, the two popups with the eleven analytics columns on both sides: highest sustained rate | $(held popup-analytics) |"
   echo "| ingest with the analytics columns as a fraction of the rate without them | $(fraction "$(result ingest.popup-analytics.dispatched)" "$(result ingest.popup.dispatched)") |"
+  echo "| ingest, the two popups with the money marks and change flashes off: highest sustained rate | $(held popup-plain) |"
+  echo "| ingest with the marks and flashes on (the default) as a fraction of the rate with them off | $(fraction "$(result ingest.popup.dispatched)" "$(result ingest.popup-plain.dispatched)") |"
   echo "| ingest, normal run mode, docked board of 500 contracts: highest sustained rate | $(held docked) |"
   for label in popup docked; do
     read -r fd fs fb fc <<<"$(result "ingest.$label.flood")"
@@ -650,6 +656,8 @@ echo "Ingest steps, popups:"; steps_table "$out/ingest-popup.steps"
 echo
 echo "Ingest steps, popups with the analytics columns:"; steps_table "$out/ingest-popup-analytics.steps"
 echo
+echo "Ingest steps, popups with the money marks and flashes off:"; steps_table "$out/ingest-popup-plain.steps"
+echo
 echo "Ingest steps, docked:"; steps_table "$out/ingest-docked.steps"
 echo
 
@@ -680,6 +688,13 @@ The same with the eleven analytics columns (ids 50 to 60) on both sides of both 
 
 EOF
     steps_table "$out/ingest-popup-analytics.steps"
+    cat <<EOF
+
+The same with the at-the-money mark, the in-the-money shading and the change flashes off
+(\`[Board]\` in the INI; the runs above have them on, as Quillon starts):
+
+EOF
+    steps_table "$out/ingest-popup-plain.steps"
     cat <<EOF
 
 Ingest steps with the docked board (normal run mode):
@@ -718,9 +733,11 @@ figures.
   verdict reads the trend within the step, not its length. Near the limit a step's verdict
   can change from one run to the next (hostsim's dropped quotes hover around the 95 %
   line), so read the highest rate held to within the step below and above it. The popup
-  ladder runs twice: with the column set Quillon starts with (ids 1 to 7), then with that
+  ladder runs three times: with the column set Quillon starts with (ids 1 to 7) and its
+  default marks (at-the-money strike, in-the-money shading, change flashes), then with that
   set and the eleven analytics columns (a `grid.xml` beside the program), which Quillon
-  rewrites on its four-a-second timer for the rows near the view.
+  rewrites on its four-a-second timer for the rows near the view, and then with the marks
+  switched off in the INI.
 - **Latency.** hostsim `--stamp` writes the low 32 bits of `CLOCK_MONOTONIC_RAW` in
   microseconds into the request id of each pushed quote as it queues it; Quillon reads
   `QueryPerformanceCounter`, which Wine counts on the same clock, when it writes the
