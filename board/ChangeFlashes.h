@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include <chrono>
-#include <map>
-#include <tuple>
+#include <cstdint>
+#include <vector>
 
 #include "framework/WindowTimer.h"
 #include "grid/GridCtrl.h"
@@ -19,6 +19,7 @@ inline constexpr COLORREF FlashDownBackColour = RGB(206, 240, 206);  // it fell:
 // background again. The tint is written with the quote, so it rides on the repaint the
 // quote causes anyway; ending flashes costs one repaint per grid and tick. One timer per
 // board runs while any cell is lit, and the lit cells are at most the board's cells.
+// A flash costs a few array steps: under a flood most quotes light a cell.
 class ChangeFlashes {
 public:
     static constexpr UINT_PTR TimerId = 0x5142;
@@ -36,21 +37,30 @@ public:
     void SetRestingBackColour(grid::CGridCtrl& grid, int row, int col, COLORREF colour);
     // On the owner's timer: ends the flashes that are due.
     void Tick();
-    // Ends every flash now (the switch went off).
+    // Ends every flash now (the switch went off, or the rows are about to change).
     void EndAll();
-    // The rows were rebuilt: forgets the flashes without touching the cells.
+    // The grids are gone: forgets the flashes without touching the cells.
     void Forget();
-    std::size_t LitCount() const { return lit_.size(); }
+    std::size_t LitCount() const;
 
 private:
-    struct Lit {
-        COLORREF resting;
-        std::chrono::steady_clock::time_point ends;
+    using Clock = std::chrono::steady_clock;
+    struct Cell {
+        Clock::time_point ends{};  // the epoch while the cell is not lit
+        COLORREF resting = 0;
     };
+    // One grid's cells, row by row at the column count they were laid out for.
+    struct GridCells {
+        grid::CGridCtrl* grid = nullptr;
+        int columns = 0;
+        std::vector<Cell> cells;
+        std::vector<int> lit;  // indexes into cells
+    };
+    GridCells* CellsOf(grid::CGridCtrl& grid, bool make);
     void End(bool all);
 
     HWND owner_ = nullptr;
-    std::map<std::tuple<grid::CGridCtrl*, int, int>, Lit> lit_;
+    std::vector<GridCells> grids_;  // a board has two
     framework::WindowTimer timer_;
 };
 

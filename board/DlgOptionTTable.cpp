@@ -130,6 +130,8 @@ void CDlgOptionTTable::BuildBoardColumns(const ColumnCaptions& captions, const s
 }
 
 void CDlgOptionTTable::LoadContracts(const std::vector<std::string>& codes) {
+    // The rows are about to be rebuilt for other contracts: lit cells rest first.
+    flashes_.EndAll();
     for (const std::string& code : contractCodes_) host::SendCodeSlotRequest(host::HOSTMSG_QUOTE_UNSUBSCRIBE, code);
     contractCodes_ = codes;
 
