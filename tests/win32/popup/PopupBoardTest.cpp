@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <utility>
 
 #include "../app/AppFixture.h"
@@ -293,16 +294,23 @@ TEST_F(PopupBoardThroughFrame, AnalyticsColumnsShowTheOptionsVolatilityAndTheCha
     EXPECT_EQ(TextById(top, 1, 60), "43");
 }
 
+// The grid painted into a memory canvas, and where in it a cell lies; nothing when the
+// cell is not on screen.
+std::unique_ptr<grid::testing::Canvas> PrintedCell(grid::CGridCtrl& grid, int row, board::ColumnId id, RECT& cell) {
+    const int col = board::FindColumnById(grid, id);
+    if (col == -1 || !grid.GetCellRect(row, col, &cell)) return nullptr;
+    RECT client{};
+    GetClientRect(grid.GetSafeHwnd(), &client);
+    auto canvas = std::make_unique<grid::testing::Canvas>(client.right, client.bottom);
+    SendMessageW(grid.GetSafeHwnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas->Dc()), PRF_CLIENT);
+    return canvas;
+}
+
 // The background a cell is painted with, read a pixel inside its top-left corner.
 COLORREF PaintedBackground(grid::CGridCtrl& grid, int row, board::ColumnId id) {
     RECT cell{};
-    const int col = board::FindColumnById(grid, id);
-    if (col == -1 || !grid.GetCellRect(row, col, &cell)) return CLR_INVALID;
-    RECT client{};
-    GetClientRect(grid.GetSafeHwnd(), &client);
-    grid::testing::Canvas canvas(client.right, client.bottom);
-    SendMessageW(grid.GetSafeHwnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
-    return canvas.At(cell.left + 1, cell.top + 1);
+    const auto canvas = PrintedCell(grid, row, id, cell);
+    return canvas ? canvas->At(cell.left + 1, cell.top + 1) : CLR_INVALID;
 }
 
 // What the text of a cell is painted with. Small text is smoothed, so its core seldom has
@@ -316,16 +324,12 @@ struct Ink {
 Ink PaintedInk(grid::CGridCtrl& grid, int row, board::ColumnId id) {
     Ink ink;
     RECT cell{};
-    const int col = board::FindColumnById(grid, id);
-    if (col == -1 || !grid.GetCellRect(row, col, &cell)) return ink;
-    RECT client{};
-    GetClientRect(grid.GetSafeHwnd(), &client);
-    grid::testing::Canvas canvas(client.right, client.bottom);
-    SendMessageW(grid.GetSafeHwnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
-    const COLORREF background = canvas.At(cell.left + 1, cell.top + 1);
+    const auto canvas = PrintedCell(grid, row, id, cell);
+    if (!canvas) return ink;
+    const COLORREF background = canvas->At(cell.left + 1, cell.top + 1);
     for (int y = cell.top; y < cell.bottom; ++y) {
         for (int x = cell.left; x < cell.right; ++x) {
-            const COLORREF pixel = canvas.At(x, y);
+            const COLORREF pixel = canvas->At(x, y);
             if (pixel == background) continue;
             const int r = GetRValue(pixel), g = GetGValue(pixel), b = GetBValue(pixel);
             ++ink.pixels;
