@@ -1,6 +1,6 @@
 # Helpers that keep each subsystem's and each test folder's CMakeLists short.
 
-# quillon_native_test(name SOURCES a.cpp b.cpp [LIBS x y] [LABELS l]):
+# quillon_add_test(name SOURCES a.cpp b.cpp [LIBS x y] [LABELS l] [TIMEOUT s]):
 # a GoogleTest executable and its one ctest entry.
 function(quillon_add_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
