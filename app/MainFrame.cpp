@@ -569,8 +569,8 @@ void CMainFrame::ShowPopupFor(const std::string& underlying) {
         model::DataLock lock;
         for (auto& entry : popupBoards_) {
             board::CDlgOptionTTablePopup* popup = entry.first;
-            if (popup->underlyingCode.empty()) freePopup = popup;
-            if (!match && framework::EqualsIgnoringCaseCodePage936(popup->underlyingCode, underlying)) match = popup;
+            if (popup->UnderlyingCode().empty()) freePopup = popup;
+            if (!match && framework::EqualsIgnoringCaseCodePage936(popup->UnderlyingCode(), underlying)) match = popup;
         }
     }
     if (match) {
@@ -621,8 +621,8 @@ void CMainFrame::RouteQuote(int value, const unsigned char* data, int dataLen) {
             // Deliveries to popups run under the lock, which keeps the popup set still.
             for (auto& entry : popupBoards_) {
                 board::CDlgOptionTTablePopup* popup = entry.first;
-                if (popup->closeRequested) continue;
-                if (!framework::EqualsIgnoringCaseCodePage936(popup->underlyingCode, routingKey)) continue;
+                if (popup->CloseRequested()) continue;
+                if (!framework::EqualsIgnoringCaseCodePage936(popup->UnderlyingCode(), routingKey)) continue;
                 popup->OnQuote(quote->data(), isOption, isCall, strike, tick);
                 break;
             }

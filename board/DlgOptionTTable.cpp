@@ -1,7 +1,6 @@
 #include "board/DlgOptionTTable.h"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <set>
 #include <vector>
@@ -45,9 +44,7 @@ bool RectsDiffer(const RECT& a, const RECT& b) {
 
 }  // namespace
 
-CDlgOptionTTable::CDlgOptionTTable() : CDialog(IDD_OPTION_TTABLE) {
-    icon_ = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
-}
+CDlgOptionTTable::CDlgOptionTTable() : CQuoteBoard(IDD_OPTION_TTABLE) {}
 
 CDlgOptionTTable::~CDlgOptionTTable() = default;
 
@@ -57,22 +54,9 @@ bool CDlgOptionTTable::Create(HWND parent) {
     return CDialog::Create(parent);
 }
 
-void CDlgOptionTTable::DoDataExchange() {
-    underlyingGrid_ = CGridCtrl::FromDlgItem(hwnd_, IDC_UNDERLYING_GRID);
-    boardGrid_ = CGridCtrl::FromDlgItem(hwnd_, IDC_BOARD_GRID);
-}
-
 BOOL CDlgOptionTTable::OnInitDialog() {
     CDialog::OnInitDialog();
-    DoDataExchange();
-    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
-
-    SetUpQuoteGrids(underlyingGrid_, boardGrid_);
-    analytics_.Update(GetSafeHwnd(), underlyingGrid_, boardGrid_);
-    flashes_.Attach(hwnd_);
-    staleTimer_.Start(hwnd_, StaleCheckTimerId, StaleCheckIntervalMs);
-
+    InitialiseBoard();
     layoutTimer_.Start(hwnd_, LayoutTimerId, LayoutTimerPeriodMs);
     return TRUE;
 }
@@ -81,11 +65,7 @@ INT_PTR CDlgOptionTTable::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
         case WM_DESTROY:
             layoutTimer_.Stop();
-            analytics_.Stop();
-            flashes_.Forget();
-            staleTimer_.Stop();
-            // The grid objects go with their windows, which are destroyed right after.
-            underlyingGrid_ = boardGrid_ = clickedGrid_ = nullptr;
+            ReleaseBoard();
             return FALSE;
         // WM_CLOSE would end the dialog by default; the board stays until the frame goes.
         case WM_CLOSE:
@@ -94,18 +74,7 @@ INT_PTR CDlgOptionTTable::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
             OnSize(LOWORD(lParam), HIWORD(lParam));
             return TRUE;
         case WM_TIMER:
-            if (wParam == AnalyticsColumns::TimerId) {
-                if (analytics_.Due(boardGrid_)) RewriteAnalytics();
-                return TRUE;
-            }
-            if (wParam == ChangeFlashes::TimerId) {
-                flashes_.Tick();
-                return TRUE;
-            }
-            if (wParam == StaleCheckTimerId) {
-                MuteStaleInstruments();
-                return TRUE;
-            }
+            if (OnBoardTimer(static_cast<UINT_PTR>(wParam))) return TRUE;
             return LayoutTimer(static_cast<UINT_PTR>(wParam)) ? FALSE : TRUE;
     }
     return CDialog::DialogProc(message, wParam, lParam);
@@ -119,14 +88,6 @@ bool CDlgOptionTTable::OnNotify(int controlId, NMHDR* header, LRESULT& result) {
 bool CDlgOptionTTable::OnCommand(int id, int notifyCode, HWND control) {
     return HandleBoardMenuCommand({hwnd_, underlyingGrid_, boardGrid_, clickedGrid_}, id) ||
            CDialog::OnCommand(id, notifyCode, control);
-}
-
-void CDlgOptionTTable::BuildSideColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids) {
-    BuildSideQuoteColumns(underlyingGrid_, captions, ids);
-}
-
-void CDlgOptionTTable::BuildBoardColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids) {
-    BuildBoardQuoteColumns(boardGrid_, captions, ids);
 }
 
 void CDlgOptionTTable::LoadContracts(const std::vector<std::string>& codes) {
@@ -227,29 +188,16 @@ void CDlgOptionTTable::BuildBoardRows() {
 
 void CDlgOptionTTable::ReloadColumns() {
     ++columnReloads_;
-    // Cells are about to change meaning: lit ones rest first.
-    flashes_.EndAll();
-    // Only UI-thread code writes the column set, and this is the UI thread.
-    const ColumnCatalogue& catalogue = SharedColumnCatalogue();
-    const ColumnSet& columns = SharedColumnSet();
-    BuildSideColumns(ColumnCaptions(catalogue.sideCaptions), std::vector<ColumnId>(columns.selectedIds));
-    BuildBoardColumns(ColumnCaptions(catalogue.boardCaptions), std::vector<ColumnId>(columns.boardIds));
+    ReloadBoard();
+}
+
+void CDlgOptionTTable::RebuildRows() {
     BuildUnderlyingRows();
     BuildBoardRows();
-    RewriteCachedQuotes();
-    for (const auto& [code, quote] : latestQuotes_) {
-        if (stale_.IsStale(code)) SetInstrumentMuted(code, true);
-    }
-    analytics_.Update(GetSafeHwnd(), underlyingGrid_, boardGrid_);
-    if (analytics_.Shown()) RewriteAnalytics();
-    if (underlyingGrid_) RepaintGrid(*underlyingGrid_);
-    if (boardGrid_) RepaintGrid(*boardGrid_);
 }
 
 void CDlgOptionTTable::RewriteCachedQuotes() {
-    // What is written again has not changed: nothing flashes.
-    rewritingCache_ = true;
-    for (const auto& [code, quote] : latestQuotes_) {
+    for (const auto& [code, cached] : quotes_) {
         std::optional<InstrumentFacts> instrument = LookUpInstrument(code);
         if (!instrument) continue;
         bool isCall = false;
@@ -257,16 +205,12 @@ void CDlgOptionTTable::RewriteCachedQuotes() {
             std::optional<model::OptionCodeParts> parts = model::ParseOptionCode(code, instrument->exchange);
             isCall = parts && parts->isCall;
         }
-        auto previous = previousQuotes_.find(code);
-        bool havePrevious = previous != previousQuotes_.end();
-        const unsigned char* previousQuote = havePrevious ? previous->second.data() : nullptr;
         if (instrument->isOption) {
-            UpdateOptionRow(quote.data(), havePrevious, previousQuote, isCall, instrument->tick);
+            UpdateOptionRow(cached.latest.data(), cached.hasPrevious, cached.Previous(), isCall, instrument->tick);
         } else {
-            UpdateUnderlyingRow(quote.data(), havePrevious, previousQuote, isCall, instrument->tick);
+            UpdateUnderlyingRow(cached.latest.data(), cached.hasPrevious, cached.Previous(), isCall, instrument->tick);
         }
     }
-    rewritingCache_ = false;
 }
 
 void CDlgOptionTTable::OnQuote(std::span<const unsigned char> payload, bool isOption, bool isCall, double tick) {
@@ -279,24 +223,15 @@ void CDlgOptionTTable::OnQuote(const unsigned char* quote, bool isOption, bool i
     ++quoteCount_;
     const std::string code = host::QuoteCode(quote);
 
-    QuoteRecordBytes previous{};
-    bool havePrevious = false;
-    auto latest = latestQuotes_.find(code);
-    if (latest != latestQuotes_.end()) {
-        previous = latest->second;
-        previousQuotes_[code] = previous;
-        havePrevious = true;
-    }
-    QuoteRecordBytes& stored = latestQuotes_[code];
-    std::memcpy(stored.data(), quote, stored.size());
+    const CachedQuote& cached = quotes_.Put(code, quote);
     if (stale_.Arrived(code, BoardClock())) SetInstrumentMuted(code, false);
 
     // Rows are written from the cached copy: the caller's buffer is not ours to keep.
     if (isOption) {
-        UpdateOptionRow(stored.data(), havePrevious, previous.data(), isCall, tick);
+        UpdateOptionRow(cached.latest.data(), cached.hasPrevious, cached.Previous(), isCall, tick);
     } else {
-        UpdateUnderlyingRow(stored.data(), havePrevious, previous.data(), isCall, tick);
-        UpdateMoneyMarks(host::QuoteCode(stored.data()), false);
+        UpdateUnderlyingRow(cached.latest.data(), cached.hasPrevious, cached.Previous(), isCall, tick);
+        UpdateMoneyMarks(code, false);
     }
     analytics_.MarkStale();
 }
@@ -311,7 +246,7 @@ void CDlgOptionTTable::UpdateMoneyMarks(const std::string& underlying, bool rest
     if (found == moneyChains_.end() || !boardGrid_) return;
     MoneyChain& chain = found->second;
     std::optional<double> F;
-    if (auto quote = latestQuotes_.find(underlying); quote != latestQuotes_.end()) F = UnderlyingPrice(quote->second);
+    if (const CachedQuote* cached = quotes_.Find(underlying)) F = UnderlyingPrice(cached->latest);
     std::vector<RowMoney> money = ChainMoney(chain.strikes, F);
     if (!restyle && money == chain.money) return;
     board::RepaintBatch repaints;
@@ -322,12 +257,6 @@ void CDlgOptionTTable::UpdateMoneyMarks(const std::string& underlying, bool rest
         StyleMoneyRow(*boardGrid_, FindRowByIndex(*boardGrid_, chain.rows[i]), money[i], display, &flashes_);
     }
     chain.money = std::move(money);
-}
-
-void CDlgOptionTTable::MuteStaleInstruments() {
-    model::DataLock lock;
-    board::RepaintBatch repaints;
-    for (const std::string& code : stale_.NewlyStale()) SetInstrumentMuted(code, true);
 }
 
 void CDlgOptionTTable::SetInstrumentMuted(const std::string& code, bool muted) {
@@ -352,9 +281,9 @@ void CDlgOptionTTable::RewriteAnalytics() {
     board::RepaintBatch repaints;
     model::DataLock lock;
     auto priceOf = [&](const std::string& code) -> std::optional<double> {
-        auto quote = latestQuotes_.find(code);
-        if (quote == latestQuotes_.end()) return std::nullopt;
-        return UnderlyingPrice(quote->second);
+        const CachedQuote* cached = quotes_.Find(code);
+        if (cached == nullptr) return std::nullopt;
+        return UnderlyingPrice(cached->latest);
     };
     const auto now = SharedAnalyticsSettings().now();
     struct QuotedOption {
@@ -367,7 +296,7 @@ void CDlgOptionTTable::RewriteAnalytics() {
     std::vector<QuotedOption> options;
     std::map<std::string, std::vector<double>> chainStrikes;  // quoted strikes, by underlying
     std::map<std::string, int> daysToExpiry;                  // by underlying
-    for (const auto& [code, quote] : latestQuotes_) {
+    for (const auto& [code, cached] : quotes_) {
         const std::optional<InstrumentFacts> instrument = LookUpInstrument(code);
         if (!instrument || !instrument->isOption) continue;
         const std::optional<OptionTerms> terms = MakeOptionTerms(code, instrument->exchange, instrument->tick, now);
@@ -382,7 +311,7 @@ void CDlgOptionTTable::RewriteAnalytics() {
             row = FindRowByIndex(*boardGrid_, entry->second);
         }
         chainStrikes[*underlying].push_back(terms->strike);
-        options.push_back({&code, quote.data(), *underlying, *terms, row});
+        options.push_back({&code, cached.latest.data(), *underlying, *terms, row});
     }
     for (auto& [underlying, strikes] : chainStrikes) {
         std::sort(strikes.begin(), strikes.end());
@@ -440,10 +369,6 @@ void CDlgOptionTTable::UpdateOptionRow(const unsigned char* quote, bool havePrev
     int row = FindRowByIndex(*boardGrid_, entry->second);
     if (row != -1)
         WriteQuoteCells(*boardGrid_, row, quote, havePrevious, previousQuote, true, isCall, tick, QuoteFlashes());
-}
-
-bool CDlgOptionTTable::HaveWindows() const {
-    return IsWindow() && underlyingGrid_ && underlyingGrid_->IsWindow() && boardGrid_ && boardGrid_->IsWindow();
 }
 
 void CDlgOptionTTable::OnSize(int width, int height) {

@@ -9,12 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "board/AnalyticsColumns.h"
-#include "board/ChangeFlashes.h"
 #include "board/ColumnCatalogue.h"
 #include "board/MoneyMarks.h"
-#include "board/StaleQuotes.h"
-#include "framework/Dialog.h"
+#include "board/QuoteBoard.h"
 #include "framework/WindowTimer.h"
 #include "grid/GridCtrl.h"
 #include "host/WireRecords.h"
@@ -25,12 +22,10 @@ namespace quillon::board {
 // the main frame creates over its whole client area. The top grid shows the futures of
 // the host's contract list, one row each; the T board below shows one row per strike,
 // calls left of the strike column and puts right of it, mirrored.
-class CDlgOptionTTable : public framework::CDialog {
+class CDlgOptionTTable : public CQuoteBoard {
 public:
     static constexpr UINT_PTR LayoutTimerId = 123458;
     static constexpr UINT LayoutTimerPeriodMs = 20;
-
-    using QuoteRecordBytes = std::array<unsigned char, host::quote_record::Size>;
 
     CDlgOptionTTable();
     ~CDlgOptionTTable() override;
@@ -52,10 +47,6 @@ public:
     // dropped before a byte of it is read.
     void OnQuote(std::span<const unsigned char> payload, bool isOption, bool isCall, double tick);
 
-    // Null until the dialog window exists.
-    grid::CGridCtrl* UnderlyingGrid() const { return underlyingGrid_; }
-    grid::CGridCtrl* BoardGrid() const { return boardGrid_; }
-
     const std::vector<std::string>& Contracts() const { return contractCodes_; }
     int QuoteCount() const { return quoteCount_; }
     int ColumnReloadCount() const { return columnReloads_; }
@@ -73,14 +64,10 @@ protected:
     bool OnCommand(int id, int notifyCode, HWND control) override;
 
 private:
-    // Binds the two grid windows of the template to the grid members.
-    void DoDataExchange();
-
-    void BuildSideColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids);
-    void BuildBoardColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids);
     void BuildUnderlyingRows();
     void BuildBoardRows();
-    void RewriteCachedQuotes();
+    void RebuildRows() override;
+    void RewriteCachedQuotes() override;
 
     void UpdateUnderlyingRow(const unsigned char* quote, bool havePrevious, const unsigned char* previousQuote,
                              bool isCall, double tick);
@@ -90,22 +77,13 @@ private:
     // (all of them with `restyle`).
     void UpdateMoneyMarks(const std::string& underlying, bool restyle);
     // The analytics columns of every option row and underlying row, from the cached quotes.
-    void RewriteAnalytics();
-
-    // On the board's once-a-second timer: mutes the instruments gone quiet.
-    void MuteStaleInstruments();
-    // Draws an instrument's cells in the muted colour, or gives them their colours back.
-    void SetInstrumentMuted(const std::string& code, bool muted);
+    void RewriteAnalytics() override;
+    void SetInstrumentMuted(const std::string& code, bool muted) override;
 
     void OnSize(int width, int height);
     // false when the timer tick must not reach default processing.
     bool LayoutTimer(UINT_PTR timerId);
-    bool HaveWindows() const;
 
-    HICON icon_ = nullptr;                       // shared resource icon: never destroyed
-    grid::CGridCtrl* underlyingGrid_ = nullptr;  // control 1000, owned by its window
-    grid::CGridCtrl* boardGrid_ = nullptr;       // control 1016, owned by its window
-    grid::CGridCtrl* clickedGrid_ = nullptr;     // target of the context-menu commands
     RECT lastWindowRect_ = {0, 0, 0, 0};
     std::vector<std::string> contractCodes_;
     std::vector<std::string> underlyingCodes_;
@@ -121,15 +99,7 @@ private:
         std::vector<RowMoney> money;  // as the rows are styled now
     };
     std::map<std::string, MoneyChain> moneyChains_;
-    std::map<std::string, QuoteRecordBytes> latestQuotes_;
-    std::map<std::string, QuoteRecordBytes> previousQuotes_;
     framework::WindowTimer layoutTimer_;
-    AnalyticsColumns analytics_;
-    ChangeFlashes flashes_;
-    StaleQuotes stale_;
-    framework::WindowTimer staleTimer_;
-    bool rewritingCache_ = false;  // quotes written again after a column change do not flash
-    ChangeFlashes* QuoteFlashes() { return rewritingCache_ ? nullptr : &flashes_; }
     int quoteCount_ = 0;
     int columnReloads_ = 0;
 };

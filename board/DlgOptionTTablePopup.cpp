@@ -1,10 +1,6 @@
 #include "board/DlgOptionTTablePopup.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
 #include <optional>
 
 #include "board/AnalyticsSettings.h"
@@ -60,9 +56,7 @@ bool StrikeOrderLess(const std::string& left, const std::string& right) {
     return left < right;
 }
 
-CDlgOptionTTablePopup::CDlgOptionTTablePopup() : CDialog(IDD_OPTION_TTABLE_POPUP) {
-    icon_ = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
-}
+CDlgOptionTTablePopup::CDlgOptionTTablePopup() : CQuoteBoard(IDD_OPTION_TTABLE_POPUP) {}
 
 CDlgOptionTTablePopup::~CDlgOptionTTablePopup() = default;
 
@@ -72,29 +66,13 @@ bool CDlgOptionTTablePopup::Create() {
     return CDialog::Create(nullptr);
 }
 
-void CDlgOptionTTablePopup::DoDataExchange() {
-    underlyingGrid_ = CGridCtrl::FromDlgItem(hwnd_, IDC_UNDERLYING_GRID);
-    boardGrid_ = CGridCtrl::FromDlgItem(hwnd_, IDC_BOARD_GRID);
-}
-
 BoardGrids CDlgOptionTTablePopup::Grids() {
     return BoardGrids{hwnd_, underlyingGrid_, boardGrid_, clickedGrid_, true};
 }
 
-bool CDlgOptionTTablePopup::HaveWindows() const {
-    return IsWindow() && underlyingGrid_ && underlyingGrid_->IsWindow() && boardGrid_ && boardGrid_->IsWindow();
-}
-
 BOOL CDlgOptionTTablePopup::OnInitDialog() {
     CDialog::OnInitDialog();
-    DoDataExchange();
-    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
-
-    SetUpQuoteGrids(underlyingGrid_, boardGrid_);
-    analytics_.Update(GetSafeHwnd(), underlyingGrid_, boardGrid_);
-    flashes_.Attach(hwnd_);
-    staleTimer_.Start(hwnd_, StaleCheckTimerId, StaleCheckIntervalMs);
+    InitialiseBoard();
 
     RECT window = GetWindowRect();
     initialSize_ = {window.right - window.left, window.bottom - window.top};
@@ -106,24 +84,12 @@ BOOL CDlgOptionTTablePopup::OnInitDialog() {
 INT_PTR CDlgOptionTTablePopup::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
-            // The grid objects go with their windows, which are destroyed right after.
-            underlyingGrid_ = boardGrid_ = clickedGrid_ = nullptr;
-            analytics_.Stop();
-            flashes_.Forget();
-            staleTimer_.Stop();
+            ReleaseBoard();
             return FALSE;
         case WM_TIMER:
-            if (wParam == ChangeFlashes::TimerId) {
-                flashes_.Tick();
-                return TRUE;
-            }
-            if (wParam == StaleCheckTimerId) {
-                if (!closeRequested) MuteStaleInstruments();
-                return TRUE;
-            }
-            if (wParam != AnalyticsColumns::TimerId) break;
-            if (analytics_.Due(boardGrid_) && !closeRequested) RewriteAnalytics();
-            return TRUE;
+            // A popup on its way out computes and mutes nothing more.
+            if (OnBoardTimer(static_cast<UINT_PTR>(wParam), !closeRequested_)) return TRUE;
+            break;
         // The close box closes as the "关闭" button does, once the box's own click is over.
         case WM_CLOSE:
             Post(WM_COMMAND, IDOK);
@@ -154,16 +120,8 @@ bool CDlgOptionTTablePopup::OnNotify(int controlId, NMHDR* header, LRESULT& resu
     return CDialog::OnNotify(controlId, header, result);
 }
 
-void CDlgOptionTTablePopup::BuildSideColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids) {
-    BuildSideQuoteColumns(underlyingGrid_, captions, ids);
-}
-
-void CDlgOptionTTablePopup::BuildBoardColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids) {
-    BuildBoardQuoteColumns(boardGrid_, captions, ids);
-}
-
 void CDlgOptionTTablePopup::ShowUnderlying(const std::string& code) {
-    underlyingCode = code;
+    underlyingCode_ = code;
     SetText("期权T型报价--" + code);
     SubscribeChain();
     RequestChain();
@@ -178,8 +136,8 @@ void CDlgOptionTTablePopup::ShowUnderlying(const std::string& code) {
 void CDlgOptionTTablePopup::SendChainRequests(int msgType) const {
     if (host::HostApi() == nullptr) return;
     // The chain is walked on a copy: sending must not hold the tables.
-    model::StrikeMap strikes = StrikeMapCopy(underlyingCode);
-    host::SendCodeSlotRequest(msgType, underlyingCode);
+    model::StrikeMap strikes = StrikeMapCopy(underlyingCode_);
+    host::SendCodeSlotRequest(msgType, underlyingCode_);
     for (const auto& [strike, codes] : strikes) {
         for (const std::string& option : codes) host::SendCodeSlotRequest(msgType, option);
     }
@@ -247,22 +205,13 @@ void CDlgOptionTTablePopup::OnQuote(const unsigned char* quote, bool isOption, b
     ++quoteCount_;
     const std::string code = host::QuoteCode(quote);
 
-    QuoteRecordBytes previous{};
-    bool havePrevious = false;
-    auto latest = latestQuotes_.find(code);
-    if (latest != latestQuotes_.end()) {
-        previous = latest->second;
-        previousQuotes_[code] = previous;
-        havePrevious = true;
-    }
-    QuoteRecordBytes& stored = latestQuotes_[code];
-    std::memcpy(stored.data(), quote, stored.size());
+    const CachedQuote& cached = quotes_.Put(code, quote);
     if (stale_.Arrived(code, BoardClock())) SetInstrumentMuted(code, false);
 
     // Cells are written from the cached copy: the caller's buffer is not ours to keep.
-    WriteQuote(stored.data(), havePrevious, previous.data(), isOption, isCall, strike, tick);
+    WriteQuote(cached.latest.data(), cached.hasPrevious, cached.Previous(), isOption, isCall, strike, tick);
     if (!isOption) {
-        underlyingQuote_ = stored;
+        underlyingQuote_ = cached.latest;
         UpdateMoneyMarks(false);
     }
     if (analytics_.Shown()) analytics_.MarkStale();
@@ -291,32 +240,19 @@ void CDlgOptionTTablePopup::WriteQuote(const unsigned char* quote, bool havePrev
 
 void CDlgOptionTTablePopup::ReloadColumns() {
     ++columnReloads_;
-    // Cells are about to change meaning: lit ones rest first.
-    flashes_.EndAll();
     // The frame holds DataMutex; the lock is re-entrant, and taking it here keeps the
     // reads safe for any other caller too.
     model::DataLock lock;
-    model::StrikeMap strikes = StrikeMapCopy(underlyingCode);
-    const ColumnCatalogue& catalogue = SharedColumnCatalogue();
-    const ColumnSet& columns = SharedColumnSet();
-    BuildSideColumns(ColumnCaptions(catalogue.sideCaptions), std::vector<ColumnId>(columns.selectedIds));
-    BuildBoardColumns(ColumnCaptions(catalogue.boardCaptions), std::vector<ColumnId>(columns.boardIds));
-    FillUnderlyingRow(underlyingCode);
-    FillStrikeRows(strikes);
-    RewriteCachedQuotes();
-    for (const auto& [code, quote] : latestQuotes_) {
-        if (stale_.IsStale(code)) SetInstrumentMuted(code, true);
-    }
-    analytics_.Update(GetSafeHwnd(), underlyingGrid_, boardGrid_);
-    if (analytics_.Shown()) RewriteAnalytics();
-    if (underlyingGrid_) RepaintGrid(*underlyingGrid_);
-    if (boardGrid_) RepaintGrid(*boardGrid_);
+    ReloadBoard();
+}
+
+void CDlgOptionTTablePopup::RebuildRows() {
+    FillUnderlyingRow(underlyingCode_);
+    FillStrikeRows(StrikeMapCopy(underlyingCode_));
 }
 
 void CDlgOptionTTablePopup::RewriteCachedQuotes() {
-    // What is written again has not changed: nothing flashes.
-    rewritingCache_ = true;
-    for (const auto& [code, quote] : latestQuotes_) {
+    for (const auto& [code, cached] : quotes_) {
         std::optional<model::InstrumentRecordBytes> instrument = model::SharedMarketData().FindInstrument(code);
         if (!instrument) continue;
         const double tick = host::InstrumentPriceTick(instrument->data());
@@ -330,18 +266,8 @@ void CDlgOptionTTablePopup::RewriteCachedQuotes() {
             isCall = parts->isCall;
             strike = parts->strike;
         }
-        auto previous = previousQuotes_.find(code);
-        bool havePrevious = previous != previousQuotes_.end();
-        WriteQuote(quote.data(), havePrevious, havePrevious ? previous->second.data() : nullptr, isOption, isCall,
-                   strike, tick);
+        WriteQuote(cached.latest.data(), cached.hasPrevious, cached.Previous(), isOption, isCall, strike, tick);
     }
-    rewritingCache_ = false;
-}
-
-void CDlgOptionTTablePopup::MuteStaleInstruments() {
-    model::DataLock lock;
-    board::RepaintBatch repaints;
-    for (const std::string& code : stale_.NewlyStale()) SetInstrumentMuted(code, true);
 }
 
 void CDlgOptionTTablePopup::SetInstrumentMuted(const std::string& code, bool muted) {
@@ -369,7 +295,7 @@ void CDlgOptionTTablePopup::RewriteAnalytics() {
     const AnalyticsColumns::RowWindow rows =
         boardGrid_ ? AnalyticsColumns::RowsNearTheView(*boardGrid_) : AnalyticsColumns::RowWindow{};
     int daysToExpiry = -1;
-    for (const auto& [code, quote] : latestQuotes_) {
+    for (const auto& [code, cached] : quotes_) {
         std::optional<model::InstrumentRecordBytes> instrument = model::SharedMarketData().FindInstrument(code);
         if (!instrument || host::InstrumentProductClass(instrument->data()) != host::instrument_record::OptionClass)
             continue;
@@ -385,11 +311,11 @@ void CDlgOptionTTablePopup::RewriteAnalytics() {
         const int row = FindRowByIndex(*boardGrid_, entry->second);
         const bool nearTheMoney = F && NearTheMoney(strikeValues_, terms->strike, *F, AnalyticsColumns::MoneyBand);
         if (!rows.Holds(row) && !nearTheMoney) continue;
-        const AnalyticsTexts& texts = analytics_.OfOption(code, quote.data(), underlyingCode, F, *terms);
+        const AnalyticsTexts& texts = analytics_.OfOption(code, cached.latest.data(), underlyingCode_, F, *terms);
         if (row != -1) WriteAnalyticsCells(*boardGrid_, row, texts, true, terms->isCall);
     }
     if (underlyingGrid_) {
-        const std::optional<double> atTheMoney = F ? analytics_.AtTheMoney(underlyingCode, *F) : std::nullopt;
+        const std::optional<double> atTheMoney = F ? analytics_.AtTheMoney(underlyingCode_, *F) : std::nullopt;
         CGridCtrl::CLockObject gridLock(*underlyingGrid_);
         WriteAnalyticsCells(*underlyingGrid_, 1, FormatUnderlyingAnalyticsCells(atTheMoney, daysToExpiry), false, true);
     }
@@ -514,9 +440,9 @@ void CDlgOptionTTablePopup::OnGetMinMaxInfo(MINMAXINFO& info) const {
 
 void CDlgOptionTTablePopup::ClosePopup() {
     // Enter and the close box can both be queued before the frame acts on the first.
-    if (closeRequested) return;
+    if (closeRequested_) return;
     UnsubscribeChain();
-    closeRequested = true;
+    closeRequested_ = true;
     if (HWND frame = framework::MainWindowHandle())
         PostMessageW(frame, framework::TTableDialogCloseMessage(), 0, reinterpret_cast<LPARAM>(this));
 }

@@ -12,14 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "board/AnalyticsColumns.h"
 #include "board/BoardContextMenu.h"
-#include "board/ChangeFlashes.h"
 #include "board/ColumnCatalogue.h"
 #include "board/MoneyMarks.h"
-#include "board/StaleQuotes.h"
-#include "framework/Dialog.h"
-#include "framework/WindowTimer.h"
+#include "board/QuoteBoard.h"
 #include "grid/GridCtrl.h"
 #include "host/WireRecords.h"
 #include "model/MarketData.h"
@@ -31,10 +27,8 @@ namespace quillon::board {
 // underlying's own quote in its one data row; the T board below shows the underlying's
 // option chain, one row per strike, calls left of the strike column and puts right of it.
 // The popup subscribes to its chain itself and unsubscribes it when it is closed.
-class CDlgOptionTTablePopup : public framework::CDialog {
+class CDlgOptionTTablePopup : public CQuoteBoard {
 public:
-    using QuoteRecordBytes = std::array<unsigned char, host::quote_record::Size>;
-
     CDlgOptionTTablePopup();
     ~CDlgOptionTTablePopup() override;
 
@@ -54,13 +48,10 @@ public:
     void ReloadColumns();
 
     // Set once the popup has asked to be destroyed; the frame routes no more quotes to it.
-    bool closeRequested = false;
+    bool CloseRequested() const { return closeRequested_; }
     // The underlying future this popup shows; empty until ShowUnderlying.
-    std::string underlyingCode;
+    const std::string& UnderlyingCode() const { return underlyingCode_; }
 
-    // Null until the dialog window exists and after it is destroyed.
-    grid::CGridCtrl* UnderlyingGrid() const { return underlyingGrid_; }
-    grid::CGridCtrl* BoardGrid() const { return boardGrid_; }
     // The window size right after initialisation: the smallest the user can drag it to.
     SIZE InitialSize() const { return initialSize_; }
     // The strikes of the T board, top row first.
@@ -84,13 +75,8 @@ protected:
     void OnOK() override { ClosePopup(); }
 
 private:
-    // Binds the two grid windows of the template to the grid members.
-    void DoDataExchange();
     BoardGrids Grids();
-    bool HaveWindows() const;
 
-    void BuildSideColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids);
-    void BuildBoardColumns(const ColumnCaptions& captions, const std::vector<ColumnId>& ids);
     void FillUnderlyingRow(const std::string& code);
     void FillStrikeRows(const model::StrikeMap& strikes);
 
@@ -103,10 +89,11 @@ private:
 
     void WriteQuote(const unsigned char* quote, bool havePrevious, const unsigned char* previousQuote, bool isOption,
                     bool isCall, const std::string& strike, double tick);
-    void RewriteCachedQuotes();
+    void RebuildRows() override;
+    void RewriteCachedQuotes() override;
 
     // The analytics columns of the chain and the underlying's row, from the cached quotes.
-    void RewriteAnalytics();
+    void RewriteAnalytics() override;
 
     // Styles the strike rows whose place against the underlying's price changed (all of
     // them with `restyle`), and centres the money on the first price after opening.
@@ -117,10 +104,7 @@ private:
     // centres the money.
     void ApplyStrikeWindow();
 
-    // On the board's once-a-second timer: mutes the instruments gone quiet.
-    void MuteStaleInstruments();
-    // Draws an instrument's cells in the muted colour, or gives them their colours back.
-    void SetInstrumentMuted(const std::string& code, bool muted);
+    void SetInstrumentMuted(const std::string& code, bool muted) override;
 
     void LayoutPopup(int width, int height);
     void OnGetMinMaxInfo(MINMAXINFO& info) const;
@@ -129,10 +113,8 @@ private:
     // itself. A second close before the frame acts changes nothing.
     void ClosePopup();
 
-    HICON icon_ = nullptr;                       // shared resource icon: never destroyed
-    grid::CGridCtrl* underlyingGrid_ = nullptr;  // control 1000, owned by its window
-    grid::CGridCtrl* boardGrid_ = nullptr;       // control 1016, owned by its window
-    grid::CGridCtrl* clickedGrid_ = nullptr;     // target of the context-menu commands
+    bool closeRequested_ = false;
+    std::string underlyingCode_;
     SIZE initialSize_ = {0, 0};
     // The T board's strikes in row order, and each strike text's row index (the data of
     // the row's column-0 cell). Rows are found by the exact text: 2.25 and 2.30 are two rows.
@@ -147,17 +129,8 @@ private:
     std::vector<int> savedHeights_;  // folded rows' heights, by place
     bool centreOnFirstPrice_ = false;
     int openingScroll_ = 0;  // the board's scroll position when it opened
-    std::map<std::string, QuoteRecordBytes> latestQuotes_;
-    std::map<std::string, QuoteRecordBytes> previousQuotes_;
     int quoteCount_ = 0;
     int columnReloads_ = 0;
-
-    AnalyticsColumns analytics_;
-    ChangeFlashes flashes_;
-    StaleQuotes stale_;
-    framework::WindowTimer staleTimer_;
-    bool rewritingCache_ = false;  // quotes written again after a column change do not flash
-    ChangeFlashes* QuoteFlashes() { return rewritingCache_ ? nullptr : &flashes_; }
     std::optional<QuoteRecordBytes> underlyingQuote_;  // for the analytics
 };
 

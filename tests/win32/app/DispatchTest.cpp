@@ -92,7 +92,7 @@ TEST_F(Dispatch, ASelectedOptionOpensItsUnderlyingsPopupOnceAndQuotesFindIt) {
     Select("IO2301-C-3900");
     auto popups = Frame().PopupBoards();
     ASSERT_EQ(popups.size(), 1u);
-    EXPECT_EQ(popups[0]->underlyingCode, "IF2301");
+    EXPECT_EQ(popups[0]->UnderlyingCode(), "IF2301");
     EXPECT_TRUE(IsWindowVisible(popups[0]->GetSafeHwnd()));
     EXPECT_EQ(popups[0]->GetText(), "期权T型报价--IF2301");
 
@@ -111,12 +111,12 @@ TEST_F(Dispatch, ASelectedOptionOpensItsUnderlyingsPopupOnceAndQuotesFindIt) {
     // A popup that asked to close gets no more quotes and goes when the frame acts.
     HWND indexWindow = index->GetSafeHwnd();
     index->Send(WM_COMMAND, IDOK);
-    EXPECT_TRUE(index->closeRequested);
+    EXPECT_TRUE(index->CloseRequested());
     HostCallback(HOSTMSG_QUOTE_PUSH, 0, QuoteBytes("IF2301").data(), 592, 0);
     Pump();
     EXPECT_FALSE(IsWindow(indexWindow));
     ASSERT_EQ(Frame().PopupBoards().size(), 1u);
-    EXPECT_EQ(Frame().PopupBoards()[0]->underlyingCode, "SR301");
+    EXPECT_EQ(Frame().PopupBoards()[0]->UnderlyingCode(), "SR301");
 
     // A close request naming no popup of ours is ignored.
     Frame().Post(framework::TTableDialogCloseMessage(), 0, 0x1234);
@@ -136,7 +136,7 @@ TEST_F(Dispatch, EscapeOnlyHidesAPopupWhichTheNextRequestShowsAgain) {
     PostMessageW(popup->GetSafeHwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
     Pump();
     EXPECT_FALSE(IsWindowVisible(popup->GetSafeHwnd()));
-    EXPECT_FALSE(popup->closeRequested);
+    EXPECT_FALSE(popup->CloseRequested());
     EXPECT_EQ(Sent().back().type, HOSTMSG_ACTIVATE_HOST);
     Deliver(HOSTMSG_QUOTE_PUSH, QuoteBytes("IF2301"));
     EXPECT_EQ(popup->QuoteCount(), 1);  // still in the set, still quoted

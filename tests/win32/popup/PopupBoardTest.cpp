@@ -127,7 +127,7 @@ protected:
     }
     CDlgOptionTTablePopup* PopupOf(const std::string& underlying) {
         for (CDlgOptionTTablePopup* popup : Frame().PopupBoards()) {
-            if (popup->underlyingCode == underlying) return popup;
+            if (popup->UnderlyingCode() == underlying) return popup;
         }
         return nullptr;
     }
@@ -608,7 +608,7 @@ TEST_F(PopupBoardThroughFrame, EscapeOnlyHidesThePopupWhichKeepsItsQuotesAndCome
     PostMessageW(popup->GetSafeHwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
     Pump();
     EXPECT_FALSE(IsWindowVisible(popup->GetSafeHwnd()));
-    EXPECT_FALSE(popup->closeRequested);
+    EXPECT_FALSE(popup->CloseRequested());
     ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(Sent()[0].type, HOSTMSG_ACTIVATE_HOST);
 
@@ -753,7 +753,7 @@ TEST_F(PopupBoardThroughFrame, AnUnderlyingWithoutOptionsAndAMissingHostLibraryA
         EXPECT_EQ(popup.BoardGrid()->GetRowCount(), 1);
         popup.Send(WM_COMMAND, IDOK);
         popup.Send(WM_COMMAND, IDOK);
-        EXPECT_TRUE(popup.closeRequested);
+        EXPECT_TRUE(popup.CloseRequested());
         Pump();  // the frame ignores a close request from a popup it does not hold
         EXPECT_EQ(QuoteRequests(), test.expected);
     }
