@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "framework/MemoryCanvas.h"
 #include "grid/GridCtrl.h"
 
 namespace {
@@ -18,35 +19,7 @@ constexpr int Columns = 15;
 constexpr int ColumnWidth = 72;
 constexpr int RowHeight = 20;
 
-class MemoryCanvas {
-public:
-    MemoryCanvas(int width, int height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        previous_ = SelectObject(dc_, bitmap_);
-    }
-    ~MemoryCanvas() {
-        SelectObject(dc_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    MemoryCanvas(const MemoryCanvas&) = delete;
-    MemoryCanvas& operator=(const MemoryCanvas&) = delete;
-    HDC Dc() const { return dc_; }
-
-private:
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-};
+using quillon::framework::MemoryCanvas;
 
 double Now() {
     static LARGE_INTEGER frequency = [] {

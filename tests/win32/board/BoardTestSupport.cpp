@@ -131,40 +131,4 @@ void BoardFixture::Pump() {
     }
 }
 
-Canvas::Canvas(int width, int height) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bits_ = static_cast<const unsigned int*>(bits);
-    previous_ = SelectObject(dc_, bitmap_);
-}
-
-Canvas::~Canvas() {
-    SelectObject(dc_, previous_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-}
-
-COLORREF Canvas::At(int x, int y) const {
-    GdiFlush();
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
-    unsigned int pixel = bits_[y * width_ + x];  // 0x00RRGGBB
-    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
-}
-
-int Canvas::Count(const RECT& area, COLORREF colour) const {
-    int count = 0;
-    for (int y = area.top; y < area.bottom; ++y) {
-        for (int x = area.left; x < area.right; ++x) count += At(x, y) == colour ? 1 : 0;
-    }
-    return count;
-}
-
 }  // namespace quillon::board::testing

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "board/DlgOptionTTable.h"
+#include "framework/MemoryCanvas.h"
 #include "grid/GridCtrl.h"
 #include "host/TesselAPI.h"
 
@@ -84,25 +85,7 @@ protected:
     std::unique_ptr<CDlgOptionTTable> board_;
 };
 
-// A 32-bit top-down DIB selected into a memory DC, read back pixel by pixel.
-class Canvas {
-public:
-    Canvas(int width, int height);
-    ~Canvas();
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-
-    HDC Dc() const { return dc_; }
-    COLORREF At(int x, int y) const;
-    int Count(const RECT& area, COLORREF colour) const;
-
-private:
-    int width_;
-    int height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-    const unsigned int* bits_ = nullptr;
-};
+// A memory canvas a board's grid paints into, read back pixel by pixel.
+using Canvas = framework::MemoryCanvas;
 
 }  // namespace quillon::board::testing

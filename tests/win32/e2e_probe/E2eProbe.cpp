@@ -26,6 +26,9 @@
 #include <string>
 #include <vector>
 
+#include "framework/GdiObjects.h"
+#include "framework/MemoryCanvas.h"
+
 namespace {
 
 std::string ToUtf8(const std::wstring& text) {
@@ -119,32 +122,15 @@ bool PixelDigest(HWND window, std::uint64_t& digest) {
     if (!GetWindowRect(window, &rect)) return false;
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) return false;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = false;
-    if (bitmap && bits) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        ok = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != 0;
-        GdiFlush();
-        digest = 1469598103934665603ull;
-        const auto* bytes = static_cast<const unsigned char*>(bits);
-        for (std::size_t i = 0; i < static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4; ++i) {
-            digest = (digest ^ bytes[i]) * 1099511628211ull;
-        }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
+    quillon::framework::MemoryCanvas canvas(width, height);
+    quillon::framework::WindowDc screen(nullptr);
+    if (!canvas || !screen) return false;
+    const bool ok = BitBlt(canvas.Dc(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY) != 0;
+    digest = 1469598103934665603ull;
+    const unsigned char* bytes = canvas.Bytes();
+    for (std::size_t i = 0; i < static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4; ++i) {
+        digest = (digest ^ bytes[i]) * 1099511628211ull;
     }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     return ok;
 }
 

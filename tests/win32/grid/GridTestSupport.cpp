@@ -2,65 +2,6 @@
 
 namespace quillon::grid::testing {
 
-Canvas::Canvas(int width, int height) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bits_ = static_cast<const unsigned int*>(bits);
-    previous_ = SelectObject(dc_, bitmap_);
-    Fill(RGB(1, 2, 3));
-}
-
-Canvas::~Canvas() {
-    SelectObject(dc_, previous_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-}
-
-COLORREF Canvas::At(int x, int y) const {
-    GdiFlush();
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
-    unsigned int pixel = bits_[y * width_ + x];  // 0x00RRGGBB
-    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
-}
-
-void Canvas::Fill(COLORREF colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
-    RECT all = {0, 0, width_, height_};
-    FillRect(dc_, &all, brush);
-    DeleteObject(brush);
-}
-
-int Canvas::Count(const RECT& area, COLORREF colour) const {
-    int count = 0;
-    for (int y = area.top; y < area.bottom; ++y) {
-        for (int x = area.left; x < area.right; ++x) count += At(x, y) == colour ? 1 : 0;
-    }
-    return count;
-}
-
-RECT Canvas::Bounds(const RECT& area, COLORREF colour) const {
-    RECT bounds = {area.right, area.bottom, area.left, area.top};
-    for (int y = area.top; y < area.bottom; ++y) {
-        for (int x = area.left; x < area.right; ++x) {
-            if (At(x, y) != colour) continue;
-            bounds.left = std::min<LONG>(bounds.left, x);
-            bounds.top = std::min<LONG>(bounds.top, y);
-            bounds.right = std::max<LONG>(bounds.right, x + 1);
-            bounds.bottom = std::max<LONG>(bounds.bottom, y + 1);
-        }
-    }
-    if (bounds.right <= bounds.left) return RECT{};
-    return bounds;
-}
-
 namespace {
 
 LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -6,36 +6,16 @@
 #include <memory>
 #include <vector>
 
+#include "framework/MemoryCanvas.h"
 #include "grid/GridCtrl.h"
 
 namespace quillon::grid::testing {
 
-// A 32-bit top-down DIB section selected into a memory DC: what a grid paints into, read
-// back pixel by pixel.
-class Canvas {
+// What a grid paints into, read back pixel by pixel: first filled with a colour no paint
+// uses, so that pixels left unpainted show.
+class Canvas : public framework::MemoryCanvas {
 public:
-    Canvas(int width, int height);
-    ~Canvas();
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-
-    HDC Dc() const { return dc_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    COLORREF At(int x, int y) const;
-    void Fill(COLORREF colour);
-    // Pixels of `colour` inside `area` (right and bottom exclusive).
-    int Count(const RECT& area, COLORREF colour) const;
-    // The smallest rectangle holding every pixel of `colour` in `area`; empty when none.
-    RECT Bounds(const RECT& area, COLORREF colour) const;
-
-private:
-    int width_;
-    int height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-    const unsigned int* bits_ = nullptr;
+    Canvas(int width, int height) : MemoryCanvas(width, height) { Fill(RGB(1, 2, 3)); }
 };
 
 // A WM_NOTIFY the parent received.

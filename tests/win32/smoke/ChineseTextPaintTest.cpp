@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/MemoryCanvas.h"
+
 namespace {
 
 const char* const BoardTitle = "期权T型报价";  // code page 936 bytes in this build
@@ -60,8 +62,8 @@ TEST(ChineseTextPaint, SongFaceHasEveryGlyphOfTheTitle) {
     HGDIOBJ old = SelectObject(dc, font);
     std::wstring text = FromCodePage936(BoardTitle);
     std::vector<WORD> glyphs(text.size());
-    DWORD done = GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(),
-                                  GGI_MARK_NONEXISTING_GLYPHS);
+    DWORD done =
+        GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
     EXPECT_EQ(done, text.size());
     for (size_t i = 0; i < glyphs.size(); ++i) EXPECT_NE(glyphs[i], 0xFFFF) << "character " << i;
     SelectObject(dc, old);
@@ -90,48 +92,22 @@ TEST(ChineseTextPaint, WindowPaintsTheTitleIntoAMemoryDc) {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"QuillonSmokeTitle";
     ASSERT_NE(RegisterClassW(&windowClass), 0);
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"smoke", WS_OVERLAPPEDWINDOW, 0, 0, 300, 80,
-                                  nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"smoke", WS_OVERLAPPEDWINDOW, 0, 0, 300, 80, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
 
     const int width = 240, height = 40;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ASSERT_NE(bitmap, nullptr);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    RECT all = {0, 0, width, height};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    quillon::framework::MemoryCanvas canvas(width, height);
+    ASSERT_TRUE(canvas);
+    canvas.Fill(RGB(255, 255, 255));
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
 
-    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    GdiFlush();
-
-    // Pixels are BGRA in a 32-bit DIB section; text is drawn in pure text colour at its core.
-    const auto* pixels = static_cast<const unsigned char*>(bits);
-    int textPixels = 0, rightmostText = -1;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const unsigned char* p = pixels + (y * width + x) * 4;
-            if (p[2] == GetRValue(TextColour) && p[1] == GetGValue(TextColour) && p[0] == GetBValue(TextColour)) {
-                ++textPixels;
-                if (x > rightmostText) rightmostText = x;
-            }
-        }
-    }
-    EXPECT_GT(textPixels, 100);
+    // Text is drawn in pure text colour at its core.
+    const RECT all = {0, 0, width, height};
+    EXPECT_GT(canvas.Count(all, TextColour), 100);
     // Six characters, five of them full width at 24 pixels: the text runs past 100 pixels.
-    EXPECT_GT(rightmostText, 100);
+    EXPECT_GT(canvas.Bounds(all, TextColour).right, 101);
 
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
     DestroyWindow(window);
     UnregisterClassW(windowClass.lpszClassName, windowClass.hInstance);
 }
