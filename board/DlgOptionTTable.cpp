@@ -159,7 +159,6 @@ void CDlgOptionTTable::BuildBoardRows() {
         MoneyChain& chain = moneyChains_[*underlying];
         chain.rows.push_back(static_cast<int>(keys.size()));
         chain.strikes.push_back(StrikeValue(parts->strike));
-        chain.money.clear();
     }
 
     boardRowByKey_.clear();

@@ -130,7 +130,6 @@ void CDlgOptionTTablePopup::ShowUnderlying(const std::string& code) {
     // The first price centres the money unless the user has scrolled by then.
     centreOnFirstPrice_ = SharedBoardDisplay().centreOnOpen;
     openingScroll_ = boardGrid_ ? boardGrid_->GetScrollPosition(SB_VERT) : 0;
-    UpdateMoneyMarks(false);
 }
 
 void CDlgOptionTTablePopup::SendChainRequests(int msgType) const {
