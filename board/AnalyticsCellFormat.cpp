@@ -122,8 +122,10 @@ AnalyticsTexts FormatAnalyticsCells(std::span<const unsigned char> optionQuote, 
         if (!price) return std::nullopt;
         return ImpliedVolatility(terms.style, terms.isCall, *price, F, K, terms.years, terms.rate);
     };
-    set(50, Percent(volatilityOf(QuotedPrice(quote, field::BidPrice))));  // 买隐波
-    set(51, Percent(volatilityOf(QuotedPrice(quote, field::AskPrice))));  // 卖隐波
+    cells.bidVolatility_ = volatilityOf(QuotedPrice(quote, field::BidPrice));
+    cells.askVolatility_ = volatilityOf(QuotedPrice(quote, field::AskPrice));
+    set(50, Percent(cells.bidVolatility_));  // 买隐波
+    set(51, Percent(cells.askVolatility_));  // 卖隐波
     const std::optional<double> price = MiddleElseLast(quote);
     const std::optional<double> volatility = volatilityOf(price);
     set(52, Percent(volatility));  // 隐含波动率

@@ -51,6 +51,9 @@ public:
     const std::string& For(ColumnId sideId) const;
     // Column 52's volatility, when it has one.
     std::optional<double> Volatility() const { return volatility_; }
+    // Columns 50 and 51's: what the best bid and the best ask imply.
+    std::optional<double> BidVolatility() const { return bidVolatility_; }
+    std::optional<double> AskVolatility() const { return askVolatility_; }
 
 private:
     friend AnalyticsTexts FormatAnalyticsCells(std::span<const unsigned char>, std::optional<double>,
@@ -58,6 +61,8 @@ private:
     friend AnalyticsTexts FormatUnderlyingAnalyticsCells(std::optional<double>, int);
     std::string texts_[LastAnalyticsColumnId - FirstAnalyticsColumnId + 1];
     std::optional<double> volatility_;
+    std::optional<double> bidVolatility_;
+    std::optional<double> askVolatility_;
 };
 
 // The option whose quote is `optionQuote` (a whole QuoteRecord, else every text is "-"):

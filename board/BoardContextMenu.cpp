@@ -93,6 +93,7 @@ void ShowGridContextMenu(const BoardGrids& grids, grid::CGridCtrl* clicked) {
             add(ID_BOARD_CENTRE_ON_OPEN, "打开时居中平值", display.centreOnOpen);
             AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
             add(ID_BOARD_BACK_TO_THE_MONEY, "回到平值", false);
+            add(ID_BOARD_SMILE_CHART, "波动率微笑", false);
             AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
             const char* const windows[] = {"全部行权价", "平值上下5档", "平值上下10档", "平值上下20档"};
             for (int i = 0; i < 4; ++i) add(ID_BOARD_STRIKE_WINDOW_ALL + i, windows[i], false);

@@ -31,7 +31,8 @@ struct BoardGrids {
     // None until the first right click, afterwards the grid right-clicked last: the
     // target of "自动调整列宽".
     grid::CGridCtrl*& clickedGrid;
-    // A popup board's menu also offers "回到平值" (the popup handles that command itself).
+    // A popup board's menu also offers "回到平值" and "波动率微笑" (the popup handles
+    // those commands itself).
     bool popup = false;
 };
 
@@ -49,8 +50,8 @@ bool HandleBoardMenuCommand(const BoardGrids& grids, int commandId);
 //
 // Menu 131 at the cursor, owned by the board, so the chosen command reaches the board as
 // WM_COMMAND after the menu has closed; below its two items, the switches of the marks
-// (checked while on) and on a popup "回到平值". `clicked` becomes the clicked grid once the
-// menu call has returned.
+// (checked while on) and on a popup "回到平值", "波动率微笑" and the strike windows. `clicked` becomes the clicked grid
+// once the menu call has returned.
 void ShowGridContextMenu(const BoardGrids& grids, grid::CGridCtrl* clicked);
 // The column dialog, modal over the board. The dialog itself announces a confirmed change.
 void RunColumnSettings(HWND board);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "board/AnalyticsSettings.h"
 #include "board/BoardDisplay.h"
@@ -84,7 +85,20 @@ BOOL CDlgOptionTTablePopup::OnInitDialog() {
 INT_PTR CDlgOptionTTablePopup::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
+            smile_.reset();
             ReleaseBoard();
+            return FALSE;
+        case WM_SHOWWINDOW:
+            // Escape only hides the popup: its chart goes out of sight with it and comes
+            // back with it.
+            if (lParam == 0 && SmileChart() != nullptr) {
+                if (!wParam && IsWindowVisible(smile_->GetSafeHwnd())) {
+                    smile_->ShowWindow(SW_HIDE);
+                    smileHiddenWithPopup_ = true;
+                } else if (wParam && std::exchange(smileHiddenWithPopup_, false)) {
+                    smile_->ShowWindow(SW_SHOWNOACTIVATE);
+                }
+            }
             return FALSE;
         case WM_TIMER:
             // A popup on its way out computes and mutes nothing more.
@@ -108,6 +122,10 @@ INT_PTR CDlgOptionTTablePopup::DialogProc(UINT message, WPARAM wParam, LPARAM lP
 bool CDlgOptionTTablePopup::OnCommand(int id, int notifyCode, HWND control) {
     if (id == ID_BOARD_BACK_TO_THE_MONEY) {
         CentreOnTheMoney();
+        return true;
+    }
+    if (id == ID_BOARD_SMILE_CHART) {
+        OpenSmileChart();
         return true;
     }
     return HandleBoardMenuCommand(Grids(), id) || CDialog::OnCommand(id, notifyCode, control);
@@ -214,6 +232,7 @@ void CDlgOptionTTablePopup::OnQuote(const unsigned char* quote, bool isOption, b
         UpdateMoneyMarks(false);
     }
     if (analytics_.Shown()) analytics_.MarkStale();
+    if (smile_) smile_->MarkStale();
 }
 
 void CDlgOptionTTablePopup::WriteQuote(const unsigned char* quote, bool havePrevious,
@@ -319,6 +338,56 @@ void CDlgOptionTTablePopup::RewriteAnalytics() {
         WriteAnalyticsCells(*underlyingGrid_, 1, FormatUnderlyingAnalyticsCells(atTheMoney, daysToExpiry), false, true);
     }
     analytics_.Rewritten(boardGrid_);
+}
+
+void CDlgOptionTTablePopup::OpenSmileChart() {
+    if (closeRequested_) return;
+    if (chart::CSmileWindow* open = SmileChart()) {
+        open->ShowWindow(IsIconic(open->GetSafeHwnd()) ? SW_RESTORE : SW_SHOW);
+        SetForegroundWindow(open->GetSafeHwnd());
+        return;
+    }
+    smileHiddenWithPopup_ = false;
+    smile_ = std::make_unique<chart::CSmileWindow>([this] { return SmileSnapshot(); });
+    if (!smile_->Open(hwnd_)) smile_.reset();
+}
+
+chart::CSmileWindow* CDlgOptionTTablePopup::SmileChart() const {
+    // The user may have closed the chart's window; its object waits for the next opening.
+    return smile_ && smile_->IsWindow() ? smile_.get() : nullptr;
+}
+
+chart::SmileData CDlgOptionTTablePopup::SmileSnapshot() {
+    model::DataLock lock;
+    chart::SmileData data;
+    data.underlying = underlyingCode_;
+    if (underlyingQuote_) data.underlyingPrice = UnderlyingPrice(*underlyingQuote_);
+    const auto now = SharedAnalyticsSettings().now();
+    std::map<std::string, chart::SmileStrike> byStrike;  // by the strike's text, as the rows are
+    for (const auto& [code, cached] : quotes_) {
+        std::optional<model::InstrumentRecordBytes> instrument = model::SharedMarketData().FindInstrument(code);
+        if (!instrument || host::InstrumentProductClass(instrument->data()) != host::instrument_record::OptionClass)
+            continue;
+        const std::string exchange = host::InstrumentExchange(instrument->data());
+        const std::optional<model::OptionCodeParts> parts = model::ParseOptionCode(code, exchange);
+        const std::optional<OptionTerms> terms =
+            MakeOptionTerms(code, exchange, host::InstrumentPriceTick(instrument->data()), now);
+        if (!parts || !terms || !strikeRowIndex_.contains(parts->strike)) continue;
+        if (terms->daysToExpiry >= 0) data.daysToExpiry = terms->daysToExpiry;
+        // The same memory as the columns': an option whose inputs stood still is not solved again.
+        const AnalyticsTexts& texts =
+            analytics_.OfOption(code, cached.latest.data(), underlyingCode_, data.underlyingPrice, *terms);
+        chart::SmileStrike& strike = byStrike[parts->strike];
+        strike.strike = terms->strike;
+        strike.label = parts->strike;
+        chart::SideVolatilities& side = terms->isCall ? strike.call : strike.put;
+        side.mid = texts.Volatility();
+        side.bid = texts.BidVolatility();
+        side.ask = texts.AskVolatility();
+    }
+    for (auto& entry : byStrike) data.strikes.push_back(std::move(entry.second));
+    if (data.underlyingPrice) data.atTheMoney = analytics_.AtTheMoney(underlyingCode_, *data.underlyingPrice);
+    return data;
 }
 
 void CDlgOptionTTablePopup::RestyleMoneyMarks() {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,6 +17,7 @@
 #include "board/ColumnCatalogue.h"
 #include "board/MoneyMarks.h"
 #include "board/QuoteBoard.h"
+#include "chart/SmileWindow.h"
 #include "grid/GridCtrl.h"
 #include "host/WireRecords.h"
 #include "model/MarketData.h"
@@ -64,6 +66,14 @@ public:
     // The user switched a mark: every strike row is styled again.
     void RestyleMoneyMarks();
     int ColumnReloadCount() const { return columnReloads_; }
+
+    // Opens the chain's volatility smile ("波动率微笑"), or brings the open one forward.
+    void OpenSmileChart();
+    // The open smile chart; null when none is open.
+    chart::CSmileWindow* SmileChart() const;
+    // The chain as the chart draws it: each quoted strike's implied volatilities, F and
+    // the at-the-money volatility, from the cached quotes.
+    chart::SmileData SmileSnapshot();
 
 protected:
     INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -132,6 +142,10 @@ private:
     int quoteCount_ = 0;
     int columnReloads_ = 0;
     std::optional<QuoteRecordBytes> underlyingQuote_;  // for the analytics
+    // Owned by this popup and by its window (an owned top-level window goes with its
+    // owner); the object outlives its window, never the popup.
+    std::unique_ptr<chart::CSmileWindow> smile_;
+    bool smileHiddenWithPopup_ = false;
 };
 
 // The order in which a popup lists strikes: ascending by value, equal values by text, so

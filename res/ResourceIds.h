@@ -23,6 +23,8 @@
 #define ID_BOARD_CENTRE_ON_OPEN 32782
 #define ID_BOARD_BACK_TO_THE_MONEY 32783
 #define ID_BOARD_CHANGE_FLASHES 32784
+// A popup's volatility smile chart.
+#define ID_BOARD_SMILE_CHART 32785
 // The strike windows of a popup: all strikes, then 5, 10 and 20 on each side of the money.
 #define ID_BOARD_STRIKE_WINDOW_ALL 32790
 #define ID_BOARD_STRIKE_WINDOW_5 32791

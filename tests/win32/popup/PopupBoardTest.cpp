@@ -15,6 +15,7 @@
 
 #include "../app/AppFixture.h"
 #include "../grid/GridTestSupport.h"
+#include "PopupTestSupport.h"
 #include "analytics/ExpirySchedule.h"
 #include "analytics/OptionPricing.h"
 #include "board/AnalyticsSettings.h"
@@ -243,28 +244,11 @@ TEST_F(PopupBoardThroughFrame, ChineseTextsHaveGlyphsInTheFontsThatDrawThem) {
     EXPECT_GT(chineseHeaders, 10);
 }
 
-std::chrono::system_clock::time_point EighthOfDecember2022() {
-    using namespace std::chrono;
-    return sys_days{year{2022} / 12 / 8} + hours{2};  // 10:00 in Beijing
-}
-
-std::vector<unsigned char> QuoteWithBook(const std::string& code, double bid, double ask) {
-    std::vector<unsigned char> quote = QuoteBytes(code);
-    WriteDouble(quote.data(), quote_record::LastPrice, (bid + ask) / 2);
-    WriteDouble(quote.data(), quote_record::BidPrice, bid);
-    WriteDouble(quote.data(), quote_record::AskPrice, ask);
-    return quote;
-}
-
 // Implied volatility, a greek and the days to expiry, chosen like any column: the option's
 // row shows what its prices imply, the underlying's row the chain's at-the-money volatility.
 TEST_F(PopupBoardThroughFrame, AnalyticsColumnsShowTheOptionsVolatilityAndTheChainsAtTheMoney) {
-    board::AnalyticsSettings& settings = board::SharedAnalyticsSettings();
-    struct ClockOfTheTest {
-        explicit ClockOfTheTest(board::AnalyticsSettings& s) : settings(s) { settings.now = &EighthOfDecember2022; }
-        ~ClockOfTheTest() { settings.now = &std::chrono::system_clock::now; }
-        board::AnalyticsSettings& settings;
-    } clock(settings);
+    const board::AnalyticsSettings& settings = board::SharedAnalyticsSettings();
+    AnalyticsClockOfTheTest clock;
     board::ReplaceColumnSet(board::MakeColumnSet({1, 52, 53, 60}));
     Select("IF2301");
     CDlgOptionTTablePopup* popup = PopupOf("IF2301");
