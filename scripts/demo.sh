@@ -11,7 +11,8 @@ cd "$root"
 usage() {
   cat <<'EOF'
 usage: bash scripts/demo.sh [--docked] [--seconds N] [--instruments N] [--every N]
-  (default)        popup run mode: boards for a CFFEX index future and a CZCE call
+  (default)        popup run mode: boards for a CFFEX index future and a CZCE call, and
+                   the future's volatility smile
   --docked         normal run mode: the host sends a contract list and shows the frame
   --seconds N      stop after N seconds (default: 20 without a display, Ctrl-C with one)
   --instruments N  size of hostsim's built-in market (default 1200)
@@ -236,6 +237,15 @@ if [ "$mode" = popup ]; then
     # Side by side where the screen is wide enough, else one above the other.
     if [ "${screen_width:-0}" -ge 1760 ]; then x=880; else y=470; fi
   done
+  # The first board's volatility smile, as its context menu's "波动率微笑" opens it: below
+  # the boards where they stand side by side, else beside them.
+  title="波动率微笑--$future"
+  say "opening the volatility smile of $future (the board's context menu: 波动率微笑)"
+  probe press "$(pattern "期权T型报价--$future")" 32785 >/dev/null || fail "cannot reach the board of $future"
+  probe wait-window "$(pattern "$title")" 30000 >/dev/null || fail "no window titled $title within 30 s"
+  if [ "${screen_width:-0}" -ge 1760 ]; then x=0 y=470; else x=890 y=0; fi
+  probe move "$(pattern "$title")" "$x" "$y" >/dev/null
+  say "chart opened: $title"
 else
   wait_for_log "QUOTE_SUBSCRIBE" 30 "subscriptions of the contract list"
   say "contract list: $future and its options; showing the frame (the link's show window)"
