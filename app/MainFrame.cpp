@@ -110,16 +110,20 @@ void ShowWarning(const char* text) {
 
 }  // namespace
 
-CMainFrame::CMainFrame() = default;
+CMainFrame::CMainFrame() : loader_(model::SharedMarketData(), loadRequests_, Settings().newOptionType) {}
+
+void CMainFrame::HostLoadRequests::ExchangeCodes(const std::string& exchange) {
+    SendExchangeSlotRequest(HOSTMSG_REQ_EXCHANGE_CODES, exchange);
+}
+
+void CMainFrame::HostLoadRequests::Instrument(const std::string& code) {
+    SendCodeSlotRequest(HOSTMSG_REQ_INSTRUMENT, code);
+}
 
 CMainFrame::~CMainFrame() {
     // A frame destroyed with its object: the window goes while the derived parts live.
+    // The popups go after it, with their set.
     if (GetSafeHwnd()) DestroyWindow();
-    std::map<board::CDlgOptionTTablePopup*, std::unique_ptr<board::CDlgOptionTTablePopup>> popups;
-    {
-        model::DataLock lock;
-        popups.swap(popupBoards_);
-    }
 }
 
 bool CMainFrame::Create() {
@@ -127,10 +131,7 @@ bool CMainFrame::Create() {
 }
 
 std::vector<board::CDlgOptionTTablePopup*> CMainFrame::PopupBoards() const {
-    model::DataLock lock;
-    std::vector<board::CDlgOptionTTablePopup*> popups;
-    for (const auto& entry : popupBoards_) popups.push_back(entry.first);
-    return popups;
+    return popups_.List();
 }
 
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -244,11 +245,7 @@ void CMainFrame::OnDestroy() {
     grid::CGridCtrl::SetPaintObserver(nullptr);
     bench_trace::Close();
     // Popups the frame owns as windows are gone already; the rest go with their objects.
-    std::map<board::CDlgOptionTTablePopup*, std::unique_ptr<board::CDlgOptionTTablePopup>> popups;
-    {
-        model::DataLock lock;
-        popups.swap(popupBoards_);
-    }
+    popups_.DestroyAll();
 }
 
 void CMainFrame::DiscardQueuedArrivals() {
@@ -339,23 +336,13 @@ void CMainFrame::OnArrivalWake() {
 
 void CMainFrame::OnPopupCloseRequest(LPARAM popup) {
     if (closing_) return;
-    std::unique_ptr<board::CDlgOptionTTablePopup> closed;
-    {
-        model::DataLock lock;
-        // The pointer is only a key until it is found among our popups.
-        auto found = popupBoards_.find(reinterpret_cast<board::CDlgOptionTTablePopup*>(popup));
-        if (found == popupBoards_.end()) return;
-        closed = std::move(found->second);
-        popupBoards_.erase(found);
-        closed.reset();
-    }
+    popups_.Destroy(reinterpret_cast<board::CDlgOptionTTablePopup*>(popup));
 }
 
 void CMainFrame::OnColumnsChanged() {
     if (closing_) return;
     if (IsPopupRunMode()) {
-        model::DataLock lock;
-        for (auto& entry : popupBoards_) entry.second->ReloadColumns();
+        popups_.ForEach([](board::CDlgOptionTTablePopup& popup) { popup.ReloadColumns(); });
     } else {
         board_.ReloadColumns();
     }
@@ -365,7 +352,7 @@ void CMainFrame::OnBoardDisplayChanged() {
     if (closing_) return;
     model::DataLock lock;
     if (IsPopupRunMode()) {
-        for (auto& entry : popupBoards_) entry.second->RestyleMoneyMarks();
+        popups_.ForEach([](board::CDlgOptionTTablePopup& popup) { popup.RestyleMoneyMarks(); });
     } else {
         board_.RestyleMoneyMarks();
     }
@@ -408,6 +395,8 @@ void CMainFrame::HandleLinkMessage(int msgType, int value) {
             break;
         case HOSTMSG_HOST_CLOSING: {
             closing_ = true;
+            // Once for the dialogs open now (a box, the column dialog), and once more below for
+            // any a closing dialog left behind, after the popups are the frame's to destroy.
             framework::CloseOwnDialogs();
             // Popups owned by the frame are destroyed with it.
             for (board::CDlgOptionTTablePopup* popup : PopupBoards()) {
@@ -429,13 +418,15 @@ void CMainFrame::HandleLinkMessage(int msgType, int value) {
 void CMainFrame::HandleDataMessage(int value, int msgType, const unsigned char* data, int dataLen) {
     switch (msgType) {
         case HOSTMSG_EXCHANGES:
-            if (auto exchanges = DecodeExchangeList(value, data, dataLen)) OnExchanges(*exchanges);
+            if (auto exchanges = DecodeExchangeList(value, data, dataLen)) loader_.OnExchanges(*exchanges);
             break;
         case HOSTMSG_EXCHANGE_CODES:
-            if (auto codes = DecodeExchangeCodes(value, data, dataLen)) OnExchangeCodes(*codes);
+            if (auto codes = DecodeExchangeCodes(value, data, dataLen)) loader_.OnExchangeCodes(*codes);
             break;
         case HOSTMSG_INSTRUMENT:
-            if (auto record = DecodeInstrumentRecord(value, data, dataLen)) OnInstrument(*record);
+            if (auto record = DecodeInstrumentRecord(value, data, dataLen)) {
+                if (loader_.OnInstrument(*record)) OnLoadComplete();
+            }
             break;
         case HOSTMSG_HOST_TEXT:
             if (dataLen < 1) break;
@@ -456,65 +447,8 @@ void CMainFrame::HandleDataMessage(int value, int msgType, const unsigned char* 
     }
 }
 
-void CMainFrame::OnExchanges(const std::vector<std::string>& exchanges) {
-    exchangeQueue_.clear();
-    model::ExchangeSet received;
-    for (const std::string& exchange : exchanges) {
-        exchangeQueue_.push_back(exchange);
-        received.insert(exchange);
-    }
-    model::SharedMarketData().ReplaceExchangeSet(std::move(received));
-    RequestNextExchange();
-}
-
-void CMainFrame::RequestNextExchange() {
-    if (exchangeQueue_.empty()) return;
-    std::string exchange = std::move(exchangeQueue_.front());
-    exchangeQueue_.pop_front();
-    SendExchangeSlotRequest(HOSTMSG_REQ_EXCHANGE_CODES, exchange);
-}
-
-void CMainFrame::RequestNextInstrument() {
-    if (instrumentQueue_.empty()) return;
-    std::string code = std::move(instrumentQueue_.front());
-    instrumentQueue_.pop_front();
-    SendCodeSlotRequest(HOSTMSG_REQ_INSTRUMENT, code);
-}
-
-void CMainFrame::OnExchangeCodes(const std::vector<std::string>& codes) {
-    model::MarketData& market = model::SharedMarketData();
-    for (const std::string& code : codes) market.AddInstrumentCode(code);
-    if (!exchangeQueue_.empty()) {
-        RequestNextExchange();
-        return;
-    }
-    // Every exchange has answered: ask for each instrument, one at a time. No codes at
-    // all ends the load here, without DataReady.
-    model::InstrumentCodeSet allCodes = market.CopyInstrumentCodeSet();
-    if (allCodes.empty()) return;
-    instrumentQueue_.insert(instrumentQueue_.end(), allCodes.begin(), allCodes.end());
-    RequestNextInstrument();
-}
-
-void CMainFrame::OnInstrument(InstrumentRecordBytes record) {
-    char& productClass = reinterpret_cast<char&>(record[instrument_record::ProductClassOffset]);
-    if (productClass == Settings().newOptionType) productClass = instrument_record::OptionClass;
-    model::SharedMarketData().InsertInstrument(InstrumentCode(record.data()), record);
-    if (!instrumentQueue_.empty()) {
-        RequestNextInstrument();
-        return;
-    }
-    OnLoadComplete();
-}
-
 void CMainFrame::OnLoadComplete() {
-    model::MarketData& market = model::SharedMarketData();
-    {
-        model::DataLock lock;
-        market.BuildOptionChain();
-    }
-    market.SetDataReady();
-    if (bench_trace::Enabled()) bench_trace::OnDataReady(market.InstrumentCount());
+    if (bench_trace::Enabled()) bench_trace::OnDataReady(model::SharedMarketData().InstrumentCount());
     if (!IsPopupRunMode()) {
         SendHostRequest(HOSTMSG_REQ_CONTRACT_LIST);
     } else if (selectionPending_) {
@@ -565,14 +499,10 @@ void CMainFrame::OnSelectedCode(int value, const unsigned char* data, int dataLe
 void CMainFrame::ShowPopupFor(const std::string& underlying) {
     board::CDlgOptionTTablePopup* match = nullptr;
     board::CDlgOptionTTablePopup* freePopup = nullptr;
-    {
-        model::DataLock lock;
-        for (auto& entry : popupBoards_) {
-            board::CDlgOptionTTablePopup* popup = entry.first;
-            if (popup->UnderlyingCode().empty()) freePopup = popup;
-            if (!match && framework::EqualsIgnoringCaseCodePage936(popup->UnderlyingCode(), underlying)) match = popup;
-        }
-    }
+    popups_.ForEach([&](board::CDlgOptionTTablePopup& popup) {
+        if (popup.UnderlyingCode().empty()) freePopup = &popup;
+        if (!match && framework::EqualsIgnoringCaseCodePage936(popup.UnderlyingCode(), underlying)) match = &popup;
+    });
     if (match) {
         framework::BringToForeground(match->GetSafeHwnd());
         return;
@@ -588,8 +518,7 @@ void CMainFrame::ShowPopupFor(const std::string& underlying) {
     popup->ShowUnderlying(underlying);
     SetWindowLongPtrW(popup->GetSafeHwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(GetDesktopWindow()));
     framework::BringToForeground(popup->GetSafeHwnd());
-    model::DataLock lock;
-    if (created) popupBoards_.emplace(popup, std::move(created));
+    popups_.Add(std::move(created));
 }
 
 void CMainFrame::RouteQuote(int value, const unsigned char* data, int dataLen) {
@@ -618,14 +547,15 @@ void CMainFrame::RouteQuote(int value, const unsigned char* data, int dataLen) {
             }
         }
         if (IsPopupRunMode()) {
-            // Deliveries to popups run under the lock, which keeps the popup set still.
-            for (auto& entry : popupBoards_) {
-                board::CDlgOptionTTablePopup* popup = entry.first;
-                if (popup->CloseRequested()) continue;
-                if (!framework::EqualsIgnoringCaseCodePage936(popup->UnderlyingCode(), routingKey)) continue;
-                popup->OnQuote(quote->data(), isOption, isCall, strike, tick);
-                break;
-            }
+            // Deliveries to popups run under the lock, which keeps the popup set still; the
+            // first popup open for the routing key takes the quote.
+            bool delivered = false;
+            popups_.ForEach([&](board::CDlgOptionTTablePopup& popup) {
+                if (delivered || popup.CloseRequested()) return;
+                if (!framework::EqualsIgnoringCaseCodePage936(popup.UnderlyingCode(), routingKey)) return;
+                popup.OnQuote(quote->data(), isOption, isCall, strike, tick);
+                delivered = true;
+            });
             return;
         }
     }

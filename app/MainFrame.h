@@ -3,17 +3,18 @@
 #include <windows.h>
 
 #include <chrono>
-#include <deque>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/PopupBoardSet.h"
 #include "board/DlgOptionTTable.h"
 #include "board/DlgOptionTTablePopup.h"
 #include "framework/FrameWnd.h"
 #include "host/HostCallback.h"
 #include "host/HostPayloads.h"
+#include "model/InstrumentLoader.h"
 
 namespace quillon::app {
 
@@ -70,15 +71,11 @@ private:
 
     void HandleLinkMessage(int msgType, int value);
     void HandleDataMessage(int value, int msgType, const unsigned char* data, int dataLen);
-    void OnExchanges(const std::vector<std::string>& exchanges);
-    void OnExchangeCodes(const std::vector<std::string>& codes);
-    void OnInstrument(host::InstrumentRecordBytes record);
     void OnContractList(const std::vector<std::string>& codes);
     void OnSelectedCode(int value, const unsigned char* data, int dataLen);
     void RouteQuote(int value, const unsigned char* data, int dataLen);
     void ShowPopupFor(const std::string& underlying);
-    void RequestNextExchange();
-    void RequestNextInstrument();
+    // The market data became ready: the board's contracts or the awaited selection.
     void OnLoadComplete();
 
     // Frees the arrival records still queued for this window, which is going away.
@@ -101,11 +98,14 @@ private:
     bool closing_ = false;
     // Popup run mode: the host was invoked and the selection reply is awaited.
     bool selectionPending_ = false;
-    std::deque<std::string> exchangeQueue_;
-    std::deque<std::string> instrumentQueue_;
-    // PopupBoardSet: the open popup boards, ordered by object identity and owned here.
-    // Guarded by DataMutex (quotes reach the popups under it).
-    std::map<board::CDlgOptionTTablePopup*, std::unique_ptr<board::CDlgOptionTTablePopup>> popupBoards_;
+    // The load's requests go to the host library.
+    class HostLoadRequests : public model::InstrumentLoader::Requests {
+        void ExchangeCodes(const std::string& exchange) override;
+        void Instrument(const std::string& code) override;
+    };
+    HostLoadRequests loadRequests_;
+    model::InstrumentLoader loader_;
+    PopupBoardSet popups_;
 };
 
 }  // namespace quillon::app

@@ -37,11 +37,14 @@ std::vector<TestInstrument> SmileMarket() {
     return market;
 }
 
+BOOL CALLBACK CountWindow(HWND, LPARAM counted) {
+    ++*reinterpret_cast<int*>(counted);
+    return TRUE;
+}
+
 int WindowsOfThisThread() {
     int count = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(), [](HWND, LPARAM counted) { return ++*reinterpret_cast<int*>(counted), TRUE; },
-        reinterpret_cast<LPARAM>(&count));
+    EnumThreadWindows(GetCurrentThreadId(), &CountWindow, reinterpret_cast<LPARAM>(&count));
     return count;
 }
 
