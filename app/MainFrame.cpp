@@ -1,21 +1,16 @@
 #include "app/MainFrame.h"
 
-#include <algorithm>
-#include <chrono>
 #include <exception>
-#include <mutex>
-#include <set>
+#include <utility>
 
 #include "app/BenchTrace.h"
 #include "app/HostLibrary.h"
 #include "app/StartupSettings.h"
-#include "board/QuoteGrid.h"
 #include "framework/ApplicationMessages.h"
 #include "framework/Foreground.h"
 #include "framework/MessageBox.h"
 #include "framework/TextConversion.h"
 #include "grid/GridCtrl.h"
-#include "host/ArrivalQueue.h"
 #include "host/HostMessages.h"
 #include "host/HostRequests.h"
 #include "host/WireRecords.h"
@@ -29,75 +24,8 @@ namespace {
 
 using namespace quillon::host;
 
-// The window the host callback hands arrivals to. The callback runs on the library's
-// thread; the lock makes "clear the target, then clear the queue" final: once the target
-// is cleared no record can slip in behind the clearing.
-std::mutex arrivalTargetLock;
-HWND arrivalTarget = nullptr;
-
-// Arrivals waiting for the user-interface thread, which takes them in turns (OnArrivalWake).
-host::ArrivalQueue arrivals;
-
-// The wake-up: "Quillon ApiMsg Arrive" with no record. A record posted by itself (wParam
-// ArrivalRecordPostSize) is still taken, so the message keeps its one meaning.
-bool PostArrivalWake(HWND frame) {
-    UINT message = framework::ApiMsgArriveMessage();
-    return message != 0 && PostMessageW(frame, message, 0, 0) != FALSE;
-}
-
-void SetArrivalTarget(HWND window) {
-    std::lock_guard<std::mutex> guard(arrivalTargetLock);
-    arrivalTarget = window;
-}
-
-// Cross-thread hand-over: runs on the host library's thread. On success the record
-// belongs to the frame's queue, and the frame frees it after dispatch (OnArrivalWake) or
-// when it clears the queue (DiscardQueuedArrivals); without a frame the callback frees it.
-bool PostArrivalToFrame(ArrivalRecord* record) {
-    std::lock_guard<std::mutex> guard(arrivalTargetLock);
-    if (!arrivalTarget || framework::ApiMsgArriveMessage() == 0) return false;
-    // A wake-up that cannot be posted (Windows' queue is full) is asked for again by the
-    // next arrival; the records wait in the queue meanwhile.
-    if (arrivals.Push(ArrivalRecordPtr(record)) && !PostArrivalWake(arrivalTarget)) arrivals.CancelWake();
-    return true;
-}
-
 bool IsQuoteMessage(int msgType) {
     return msgType == HOSTMSG_QUOTE_PUSH || msgType == HOSTMSG_QUOTE_REPLY;
-}
-
-// The log-in result (its failure box) and the selection reply (its warnings) may show a
-// system-modal box from inside their dispatch.
-bool MayOpenModalBox(int msgType) {
-    return msgType == HOSTMSG_LOGIN_RESULT || msgType == HOSTMSG_SELECTED;
-}
-
-// DataMutex held from construction until Release or the end of the scope.
-class TurnDataLock {
-public:
-    TurnDataLock() { model::LockData(); }
-    ~TurnDataLock() { Release(); }
-    TurnDataLock(const TurnDataLock&) = delete;
-    TurnDataLock& operator=(const TurnDataLock&) = delete;
-    void Release() {
-        if (held_) model::UnlockData();
-        held_ = false;
-    }
-
-private:
-    bool held_ = true;
-};
-
-// Paints what the quotes of the last turns invalidated, in every window of this thread,
-// when a flood would otherwise hold WM_PAINT back.
-BOOL CALLBACK PaintPendingUpdates(HWND window, LPARAM) {
-    if (IsWindowVisible(window)) RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    return TRUE;
-}
-
-// The queue's counters are only copied when the trace is on: this runs every turn.
-void WriteArrivalStats() {
-    if (bench_trace::Enabled()) bench_trace::MaybeWriteStats(arrivals.Snapshot());
 }
 
 void GridPainted() {
@@ -110,7 +38,9 @@ void ShowWarning(const char* text) {
 
 }  // namespace
 
-CMainFrame::CMainFrame() : loader_(model::SharedMarketData(), loadRequests_, Settings().newOptionType) {}
+CMainFrame::CMainFrame()
+    : pump_([this](ArrivalRecordPtr record) { OnArrival(std::move(record)); }),
+      loader_(model::SharedMarketData(), loadRequests_, Settings().newOptionType) {}
 
 void CMainFrame::HostLoadRequests::ExchangeCodes(const std::string& exchange) {
     SendExchangeSlotRequest(HOSTMSG_REQ_EXCHANGE_CODES, exchange);
@@ -135,13 +65,8 @@ std::vector<board::CDlgOptionTTablePopup*> CMainFrame::PopupBoards() const {
 }
 
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == framework::ApiMsgArriveMessage()) {
-        if (wParam == 0 && lParam == 0) {
-            OnArrivalWake();
-        } else if (ArrivalRecordPtr record = TakePostedArrival(wParam, lParam)) {
-            OnArrival(record.release());
-        }
-    } else if (message == framework::TTableDialogCloseMessage()) {
+    if (pump_.OnMessage(message, wParam, lParam)) return 0;
+    if (message == framework::TTableDialogCloseMessage()) {
         OnPopupCloseRequest(lParam);
     } else if (message == framework::ColsSetChangedMessage()) {
         OnColumnsChanged();
@@ -169,27 +94,6 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             OnShowWindow(wParam != FALSE);
             return result;
         }
-        case WM_TIMER:
-            if (wParam == ArrivalTimerId) {
-                KillTimer(GetSafeHwnd(), ArrivalTimerId);
-                OnArrivalWake();
-                return 0;
-            }
-            if (wParam == RepaintTimerId) {
-                KillTimer(GetSafeHwnd(), RepaintTimerId);
-                board::FlushDeferredRepaints();
-                lastRepaint_ = std::chrono::steady_clock::now();
-                return 0;
-            }
-            if (wParam == ArrivalRescueTimerId) {
-                if (arrivals.Snapshot().queued != 0 && !arrivals.WakeOutstanding()) OnArrivalWake();
-                return 0;
-            }
-            if (wParam == BenchStatsTimerId) {
-                WriteArrivalStats();
-                return 0;
-            }
-            break;
         case WM_DESTROY:
             OnDestroy();
             break;
@@ -207,14 +111,8 @@ int CMainFrame::OnCreate() {
         board_.ShowWindow(SW_SHOW);
     }
     bench_trace::Open();
-    if (bench_trace::Enabled()) {
-        grid::CGridCtrl::SetPaintObserver(&GridPainted);
-        SetTimer(GetSafeHwnd(), BenchStatsTimerId, 1000, nullptr);
-    }
-    // Records whose wake-up could not be posted wait for the next arrival, or for this.
-    SetTimer(GetSafeHwnd(), ArrivalRescueTimerId, 500, nullptr);
-    SetArrivalSink(&PostArrivalToFrame);
-    SetArrivalTarget(GetSafeHwnd());
+    if (bench_trace::Enabled()) grid::CGridCtrl::SetPaintObserver(&GridPainted);
+    pump_.Start(GetSafeHwnd());
     AcquireHostApi();
     RegisterWithHost(IsPopupRunMode(), Settings().hostWindow, GetSafeHwnd());
     return 0;
@@ -235,31 +133,15 @@ void CMainFrame::OnShowWindow(bool shown) {
 }
 
 void CMainFrame::OnDestroy() {
-    SetArrivalTarget(nullptr);
-    DiscardQueuedArrivals();
-    KillTimer(GetSafeHwnd(), ArrivalTimerId);
-    KillTimer(GetSafeHwnd(), ArrivalRescueTimerId);
-    KillTimer(GetSafeHwnd(), RepaintTimerId);
-    board::FlushDeferredRepaints();
-    KillTimer(GetSafeHwnd(), BenchStatsTimerId);
+    pump_.Stop();
     grid::CGridCtrl::SetPaintObserver(nullptr);
     bench_trace::Close();
     // Popups the frame owns as windows are gone already; the rest go with their objects.
     popups_.DestroyAll();
 }
 
-void CMainFrame::DiscardQueuedArrivals() {
-    arrivals.Clear();
-    MSG queued;
-    UINT message = framework::ApiMsgArriveMessage();
-    while (PeekMessageW(&queued, GetSafeHwnd(), message, message, PM_REMOVE)) {
-        // Wake-ups carry nothing; a record posted by itself is freed with its message.
-        TakePostedArrival(queued.wParam, queued.lParam);
-    }
-}
-
-void CMainFrame::OnArrival(ArrivalRecord* arrival) {
-    ArrivalRecordPtr record(arrival);  // freed on every path, dispatched or not
+void CMainFrame::OnArrival(ArrivalRecordPtr record) {
+    // The record is freed on every path, dispatched or not.
     if (closing_ || !record) return;
     try {
         DispatchHostMessage(record->value, record->msgType, record->data, record->dataLen);
@@ -267,70 +149,6 @@ void CMainFrame::OnArrival(ArrivalRecord* arrival) {
         if (IsQuoteMessage(record->msgType)) bench_trace::OnQuoteWritten(record->requestId);
     } catch (const std::exception&) {
         // Out of memory while copying a list: the message is lost, the program lives on.
-    }
-}
-
-void CMainFrame::OnArrivalWake() {
-    bench_trace::OnTurnStart();
-    struct TurnEnd {
-        ~TurnEnd() { bench_trace::OnTurnEnd(); }
-    } turnEndTrace;
-    const auto turnEnd = std::chrono::steady_clock::now() + ArrivalTurnBudget;
-    {
-        board::RepaintBatch repaints;
-        // One holding of DataMutex for the turn: every look-up inside it re-enters for free.
-        TurnDataLock dataLock;
-        while (ArrivalRecordPtr record = arrivals.TakeOne()) {
-            if (MayOpenModalBox(record->msgType)) {
-                // A box runs its own message loop, whose turns must go on taking the
-                // arrivals behind this one (the host's closing message among them): hand
-                // the wake-up back first, and let a fresh one carry the rest of the queue.
-                repaints.Flush();
-                dataLock.Release();
-                if (arrivals.ReleaseWake() && !PostArrivalWake(GetSafeHwnd())) arrivals.CancelWake();
-                OnArrival(record.release());
-                WriteArrivalStats();
-                return;
-            }
-            OnArrival(record.release());
-            if (std::chrono::steady_clock::now() >= turnEnd) break;
-        }
-        dataLock.Release();
-        // Repaints go out at most once a display frame: a paint of a whole board costs
-        // milliseconds, and quotes arriving steadily would otherwise have the boards
-        // painted after every turn. (Explicitly here also because a turn inside a modal
-        // box's loop runs within the turn that opened the box, whose batch would hold these
-        // repaints until the box closes.)
-        const auto now = std::chrono::steady_clock::now();
-        if (now - lastRepaint_ >= FloodPaintInterval) {
-            repaints.Flush();
-            lastRepaint_ = now;
-        } else {
-            repaints.Defer();
-            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(FloodPaintInterval - (now - lastRepaint_));
-            SetTimer(GetSafeHwnd(), RepaintTimerId, static_cast<UINT>(std::max<long long>(1, wait.count())), nullptr);
-        }
-    }
-    WriteArrivalStats();
-    if (!arrivals.FinishTurn()) return;
-
-    // More is waiting: a flood. Paint at the display's pace, or slower when painting is
-    // slow enough to take more than a third of the time, let the user's input in, then
-    // come back for the next turn. Posted messages come before input and paint, so while
-    // input waits the next turn goes behind it on a timer.
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastFloodPaint_ >= floodPaintInterval_) {
-        // The repaint timer cannot fire while wake-ups keep coming: its work is done here.
-        KillTimer(GetSafeHwnd(), RepaintTimerId);
-        board::FlushDeferredRepaints();
-        lastRepaint_ = now;
-        EnumThreadWindows(GetCurrentThreadId(), &PaintPendingUpdates, 0);
-        lastFloodPaint_ = std::chrono::steady_clock::now();
-        floodPaintInterval_ =
-            std::max<std::chrono::steady_clock::duration>(FloodPaintInterval, 2 * (lastFloodPaint_ - now));
-    }
-    if (HIWORD(GetQueueStatus(QS_INPUT)) != 0 || !PostArrivalWake(GetSafeHwnd())) {
-        if (SetTimer(GetSafeHwnd(), ArrivalTimerId, 1, nullptr) == 0) arrivals.CancelWake();
     }
 }
 

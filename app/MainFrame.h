@@ -2,12 +2,12 @@
 
 #include <windows.h>
 
-#include <chrono>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/ArrivalPump.h"
 #include "app/PopupBoardSet.h"
 #include "board/DlgOptionTTable.h"
 #include "board/DlgOptionTTablePopup.h"
@@ -59,11 +59,8 @@ private:
     void OnShowWindow(bool shown);
     void OnDestroy();
 
-    // The three registered messages.
-    void OnArrival(host::ArrivalRecord* record);
-    // One turn through the arrival queue: quotes for up to ArrivalTurnBudget, or one
-    // other message; then the next turn is arranged if anything is left.
-    void OnArrivalWake();
+    // One host message from the arrival pump.
+    void OnArrival(host::ArrivalRecordPtr record);
     void OnPopupCloseRequest(LPARAM popup);
     void OnColumnsChanged();
     // The user switched a board mark: every board restyles its rows.
@@ -78,21 +75,8 @@ private:
     // The market data became ready: the board's contracts or the awaited selection.
     void OnLoadComplete();
 
-    // Frees the arrival records still queued for this window, which is going away.
-    void DiscardQueuedArrivals();
-
-    static constexpr UINT_PTR ArrivalTimerId = 0x5141;
-    static constexpr UINT_PTR BenchStatsTimerId = 0x5142;
-    static constexpr UINT_PTR ArrivalRescueTimerId = 0x5143;
-    static constexpr UINT_PTR RepaintTimerId = 0x5144;
-    static constexpr std::chrono::milliseconds ArrivalTurnBudget{8};
-    // The boards are repainted at most this often: about the display's rate.
-    static constexpr std::chrono::milliseconds FloodPaintInterval{16};
-
     board::CDlgOptionTTable board_;
-    std::chrono::steady_clock::time_point lastFloodPaint_{};
-    std::chrono::steady_clock::time_point lastRepaint_{};
-    std::chrono::steady_clock::duration floodPaintInterval_ = FloodPaintInterval;
+    ArrivalPump pump_;
     // Set by the host's closing message: from then on arrivals, popup-close and
     // column-change messages are ignored and no popup is opened.
     bool closing_ = false;
