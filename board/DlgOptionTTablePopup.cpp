@@ -1,6 +1,7 @@
 #include "board/DlgOptionTTablePopup.h"
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 #include <utility>
 
@@ -37,6 +38,25 @@ void SetCellText(CGridCtrl& grid, int row, int col, const std::string& text) {
     if (cell == nullptr) return;
     cell->SetText(text.c_str());
     grid.MarkCellModified(row, col);
+}
+
+// An option among the cached quotes with what its analytics rest on; nothing for the
+// underlying or for a code its exchange does not read as an option.
+struct CachedOption {
+    model::OptionCodeParts parts;
+    OptionTerms terms;
+};
+
+std::optional<CachedOption> CachedOptionOf(const std::string& code, std::chrono::system_clock::time_point now) {
+    std::optional<model::InstrumentRecordBytes> instrument = model::SharedMarketData().FindInstrument(code);
+    if (!instrument || host::InstrumentProductClass(instrument->data()) != host::instrument_record::OptionClass)
+        return std::nullopt;
+    const std::string exchange = host::InstrumentExchange(instrument->data());
+    std::optional<model::OptionCodeParts> parts = model::ParseOptionCode(code, exchange);
+    const std::optional<OptionTerms> terms =
+        MakeOptionTerms(code, exchange, host::InstrumentPriceTick(instrument->data()), now);
+    if (!parts || !terms) return std::nullopt;
+    return CachedOption{std::move(*parts), *terms};
 }
 
 int WindowWidth(const CGridCtrl& grid) {
@@ -314,23 +334,19 @@ void CDlgOptionTTablePopup::RewriteAnalytics() {
         boardGrid_ ? AnalyticsColumns::RowsNearTheView(*boardGrid_) : AnalyticsColumns::RowWindow{};
     int daysToExpiry = -1;
     for (const auto& [code, cached] : quotes_) {
-        std::optional<model::InstrumentRecordBytes> instrument = model::SharedMarketData().FindInstrument(code);
-        if (!instrument || host::InstrumentProductClass(instrument->data()) != host::instrument_record::OptionClass)
-            continue;
-        const std::string exchange = host::InstrumentExchange(instrument->data());
-        const std::optional<model::OptionCodeParts> parts = model::ParseOptionCode(code, exchange);
-        const std::optional<OptionTerms> terms =
-            MakeOptionTerms(code, exchange, host::InstrumentPriceTick(instrument->data()), now);
-        if (!parts || !terms) continue;
-        if (terms->daysToExpiry >= 0) daysToExpiry = terms->daysToExpiry;
-        auto entry = strikeRowIndex_.find(parts->strike);
+        const std::optional<CachedOption> option = CachedOptionOf(code, now);
+        if (!option) continue;
+        const model::OptionCodeParts& parts = option->parts;
+        const OptionTerms& terms = option->terms;
+        if (terms.daysToExpiry >= 0) daysToExpiry = terms.daysToExpiry;
+        auto entry = strikeRowIndex_.find(parts.strike);
         if (entry == strikeRowIndex_.end() || !boardGrid_) continue;
         CGridCtrl::CLockObject gridLock(*boardGrid_);
         const int row = FindRowByIndex(*boardGrid_, entry->second);
-        const bool nearTheMoney = F && NearTheMoney(strikeValues_, terms->strike, *F, AnalyticsColumns::MoneyBand);
+        const bool nearTheMoney = F && NearTheMoney(strikeValues_, terms.strike, *F, AnalyticsColumns::MoneyBand);
         if (!rows.Holds(row) && !nearTheMoney) continue;
-        const AnalyticsTexts& texts = analytics_.OfOption(code, cached.latest.data(), underlyingCode_, F, *terms);
-        if (row != -1) WriteAnalyticsCells(*boardGrid_, row, texts, true, terms->isCall);
+        const AnalyticsTexts& texts = analytics_.OfOption(code, cached.latest.data(), underlyingCode_, F, terms);
+        if (row != -1) WriteAnalyticsCells(*boardGrid_, row, texts, true, terms.isCall);
     }
     if (underlyingGrid_) {
         const std::optional<double> atTheMoney = F ? analytics_.AtTheMoney(underlyingCode_, *F) : std::nullopt;
@@ -365,22 +381,18 @@ chart::SmileData CDlgOptionTTablePopup::SmileSnapshot() {
     const auto now = SharedAnalyticsSettings().now();
     std::map<std::string, chart::SmileStrike> byStrike;  // by the strike's text, as the rows are
     for (const auto& [code, cached] : quotes_) {
-        std::optional<model::InstrumentRecordBytes> instrument = model::SharedMarketData().FindInstrument(code);
-        if (!instrument || host::InstrumentProductClass(instrument->data()) != host::instrument_record::OptionClass)
-            continue;
-        const std::string exchange = host::InstrumentExchange(instrument->data());
-        const std::optional<model::OptionCodeParts> parts = model::ParseOptionCode(code, exchange);
-        const std::optional<OptionTerms> terms =
-            MakeOptionTerms(code, exchange, host::InstrumentPriceTick(instrument->data()), now);
-        if (!parts || !terms || !strikeRowIndex_.contains(parts->strike)) continue;
-        if (terms->daysToExpiry >= 0) data.daysToExpiry = terms->daysToExpiry;
+        const std::optional<CachedOption> option = CachedOptionOf(code, now);
+        if (!option || !strikeRowIndex_.contains(option->parts.strike)) continue;
+        const model::OptionCodeParts& parts = option->parts;
+        const OptionTerms& terms = option->terms;
+        if (terms.daysToExpiry >= 0) data.daysToExpiry = terms.daysToExpiry;
         // The same memory as the columns': an option whose inputs stood still is not solved again.
         const AnalyticsTexts& texts =
-            analytics_.OfOption(code, cached.latest.data(), underlyingCode_, data.underlyingPrice, *terms);
-        chart::SmileStrike& strike = byStrike[parts->strike];
-        strike.strike = terms->strike;
-        strike.label = parts->strike;
-        chart::SideVolatilities& side = terms->isCall ? strike.call : strike.put;
+            analytics_.OfOption(code, cached.latest.data(), underlyingCode_, data.underlyingPrice, terms);
+        chart::SmileStrike& strike = byStrike[parts.strike];
+        strike.strike = terms.strike;
+        strike.label = parts.strike;
+        chart::SideVolatilities& side = terms.isCall ? strike.call : strike.put;
         side.mid = texts.Volatility();
         side.bid = texts.BidVolatility();
         side.ask = texts.AskVolatility();
