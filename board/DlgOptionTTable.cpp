@@ -73,11 +73,12 @@ INT_PTR CDlgOptionTTable::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_SIZE:
             OnSize(LOWORD(lParam), HIWORD(lParam));
             return TRUE;
-        case WM_TIMER:
-            if (OnBoardTimer(static_cast<UINT_PTR>(wParam))) return TRUE;
-            return LayoutTimer(static_cast<UINT_PTR>(wParam)) ? FALSE : TRUE;
     }
     return CDialog::DialogProc(message, wParam, lParam);
+}
+
+bool CDlgOptionTTable::OnTimer(UINT_PTR id) {
+    return OnBoardTimer(id) || !LayoutTimer(id);
 }
 
 bool CDlgOptionTTable::OnNotify(int controlId, NMHDR* header, LRESULT& result) {

@@ -62,6 +62,7 @@ protected:
     // The grids' right and double clicks and the context menu's commands (BoardContextMenu.h).
     bool OnNotify(int controlId, NMHDR* header, LRESULT& result) override;
     bool OnCommand(int id, int notifyCode, HWND control) override;
+    bool OnTimer(UINT_PTR id) override;
 
 private:
     void BuildUnderlyingRows();

@@ -120,10 +120,6 @@ INT_PTR CDlgOptionTTablePopup::DialogProc(UINT message, WPARAM wParam, LPARAM lP
                 }
             }
             return FALSE;
-        case WM_TIMER:
-            // A popup on its way out computes and mutes nothing more.
-            if (OnBoardTimer(static_cast<UINT_PTR>(wParam), !closeRequested_)) return TRUE;
-            break;
         // The close box closes as the "关闭" button does, once the box's own click is over.
         case WM_CLOSE:
             Post(WM_COMMAND, IDOK);
@@ -137,6 +133,11 @@ INT_PTR CDlgOptionTTablePopup::DialogProc(UINT message, WPARAM wParam, LPARAM lP
             return FALSE;  // the system fills in the rest
     }
     return CDialog::DialogProc(message, wParam, lParam);
+}
+
+bool CDlgOptionTTablePopup::OnTimer(UINT_PTR id) {
+    // A popup on its way out computes and mutes nothing more.
+    return OnBoardTimer(id, !closeRequested_);
 }
 
 bool CDlgOptionTTablePopup::OnCommand(int id, int notifyCode, HWND control) {

@@ -129,8 +129,10 @@ void CSmileWindow::Relayout() {
     Invalidate(false);
 }
 
-void CSmileWindow::OnTimer() {
+bool CSmileWindow::OnTimer(UINT_PTR id) {
+    if (id != TimerId) return false;
     if (stale_ || CurrentMinute() != minute_) Refresh();
+    return true;
 }
 
 void CSmileWindow::OnMouseMove(PlotPoint cursor) {
@@ -166,12 +168,6 @@ LRESULT CSmileWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) Relayout();
             return 0;
-        case WM_TIMER:
-            if (wParam == TimerId) {
-                OnTimer();
-                return 0;
-            }
-            break;
         case WM_MOUSEMOVE:
             OnMouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
             return 0;

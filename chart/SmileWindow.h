@@ -55,11 +55,11 @@ public:
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnTimer(UINT_PTR id) override;
 
 private:
     void Relayout();
     void OnMouseMove(PlotPoint cursor);
-    void OnTimer();
     void DrawLegend(HDC dc, int top) const;
     void DrawAxes(HDC dc) const;
     void DrawSeries(HDC dc) const;

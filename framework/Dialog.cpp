@@ -84,6 +84,8 @@ INT_PTR CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return OnInitDialog();
         case WM_COMMAND:
             return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
+        case WM_TIMER:
+            return OnTimer(static_cast<UINT_PTR>(wParam)) ? TRUE : FALSE;
         case WM_NOTIFY: {
             LRESULT result = 0;
             if (!OnNotify(static_cast<int>(wParam), reinterpret_cast<NMHDR*>(lParam), result)) return FALSE;

@@ -14,7 +14,7 @@ namespace quillon::framework {
 // SetMessageResult for a result other than TRUE) and FALSE to leave the message to the
 // system's dialog handling. A derived dialog switches on its own messages and ends with
 // `return CDialog::DialogProc(message, wParam, lParam);`, which calls OnInitDialog,
-// OnCommand and OnNotify.
+// OnCommand, OnNotify and OnTimer.
 //
 // Modal (DoModal) and modeless (Create) differ only in how they end: EndDialog leaves
 // the modal loop, which then destroys the window; a modeless dialog is only hidden by

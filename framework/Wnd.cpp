@@ -149,6 +149,7 @@ void CWnd::Invalidate(bool erase) const {
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER && OnTimer(static_cast<UINT_PTR>(wParam))) return 0;
     return DefaultProc(message, wParam, lParam);
 }
 

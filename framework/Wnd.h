@@ -68,7 +68,6 @@ public:
     HWND Detach();
 
     HWND GetSafeHwnd() const { return hwnd_; }
-    HWND Handle() const { return hwnd_; }
     bool IsWindow() const { return hwnd_ != nullptr && ::IsWindow(hwnd_) != FALSE; }
 
     // Destroys an owned or borrowed window; true if it was destroyed.
@@ -99,6 +98,9 @@ public:
 
 protected:
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // WM_TIMER of `id`: true when the timer was this window's and the tick is handled;
+    // otherwise the message goes on to DefaultProc.
+    virtual bool OnTimer(UINT_PTR /*id*/) { return false; }
     // What the window would do without this object: the subclassed window's previous
     // procedure, or DefWindowProcW.
     virtual LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);

@@ -234,12 +234,6 @@ LRESULT CGridCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSEWHEEL:
             OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
             return 0;
-        case WM_TIMER:
-            if (wParam == AutoScrollTimerId) {
-                OnAutoScrollTimer();
-                return 0;
-            }
-            break;
         case WM_CAPTURECHANGED:
             OnCaptureChanged(reinterpret_cast<HWND>(lParam));
             return 0;

@@ -308,6 +308,7 @@ public:
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnTimer(UINT_PTR id) override;
 
     virtual void FixedColumnClicked(GridCellId cell);
     virtual void FixedRowClicked(GridCellId cell);

@@ -440,6 +440,12 @@ void CGridCtrl::OnCaptureChanged(HWND newCapture) {
 
 // --- Timer and wheel --------------------------------------------------------------------
 
+bool CGridCtrl::OnTimer(UINT_PTR id) {
+    if (id != AutoScrollTimerId) return false;
+    OnAutoScrollTimer();
+    return true;
+}
+
 void CGridCtrl::OnAutoScrollTimer() {
     POINT point{};
     if (!GetCursorPos(&point)) return;
