@@ -122,21 +122,13 @@ void CDlgOptionTTable::BuildUnderlyingRows() {
     underlyingCodeByRow_.clear();
     if (!underlyingGrid_) return;
     CGridCtrl& grid = *underlyingGrid_;
-    ResetDataRows(grid, static_cast<int>(underlyingCodes_.size()));
-
-    int codeColumn = FindColumnById(grid, 0);
-    if (codeColumn != -1) {
-        for (int row = 1; row <= static_cast<int>(underlyingCodes_.size()); ++row) {
-            const std::string& code = underlyingCodes_[static_cast<std::size_t>(row - 1)];
-            if (grid::CGridCellBase* cell = grid.GetCell(row, codeColumn)) {
-                cell->SetText(code.c_str());
-                grid.MarkCellModified(row, codeColumn);
-            }
-            if (grid::CGridCellBase* cell = grid.GetCell(row, 0)) cell->SetData(row);
-            // A code listed twice keeps its first row; quotes reach only that one.
-            underlyingRowByCode_.emplace(code, row);
-            underlyingCodeByRow_.emplace(row, code);
-        }
+    const int codeColumn = FindColumnById(grid, 0);
+    ResetDataRows(grid, underlyingCodes_, codeColumn);
+    for (int row = 1; codeColumn != -1 && row <= static_cast<int>(underlyingCodes_.size()); ++row) {
+        const std::string& code = underlyingCodes_[static_cast<std::size_t>(row - 1)];
+        // A code listed twice keeps its first row; quotes reach only that one.
+        underlyingRowByCode_.emplace(code, row);
+        underlyingCodeByRow_.emplace(row, code);
     }
     grid.UpdateScrollBars();
     RepaintGrid(grid);
@@ -166,20 +158,12 @@ void CDlgOptionTTable::BuildBoardRows() {
     boardKeyByRow_.clear();
     if (!boardGrid_) return;
     CGridCtrl& grid = *boardGrid_;
-    ResetDataRows(grid, static_cast<int>(keys.size()));
-
-    int strikeColumn = FindColumnById(grid, StrikeColumnId);
-    if (strikeColumn != -1) {
-        for (int row = 1; row <= static_cast<int>(keys.size()); ++row) {
-            const std::string& key = keys[static_cast<std::size_t>(row - 1)];
-            if (grid::CGridCellBase* cell = grid.GetCell(row, strikeColumn)) {
-                cell->SetText(key.c_str());
-                grid.MarkCellModified(row, strikeColumn);
-            }
-            if (grid::CGridCellBase* cell = grid.GetCell(row, 0)) cell->SetData(row);
-            boardRowByKey_.emplace(key, row);
-            boardKeyByRow_.emplace(row, key);
-        }
+    const int strikeColumn = FindColumnById(grid, StrikeColumnId);
+    ResetDataRows(grid, keys, strikeColumn);
+    for (int row = 1; strikeColumn != -1 && row <= static_cast<int>(keys.size()); ++row) {
+        const std::string& key = keys[static_cast<std::size_t>(row - 1)];
+        boardRowByKey_.emplace(key, row);
+        boardKeyByRow_.emplace(row, key);
     }
     grid.UpdateScrollBars();
     RepaintGrid(grid);

@@ -226,12 +226,7 @@ void CDlgOptionTTablePopup::FillStrikeRows(const model::StrikeMap& strikes) {
 
     if (!boardGrid_) return;
     CGridCtrl& grid = *boardGrid_;
-    ResetDataRows(grid, static_cast<int>(strikes_.size()));
-    int strikeColumn = FindColumnById(grid, StrikeColumnId);
-    for (int row = 1; row <= static_cast<int>(strikes_.size()); ++row) {
-        if (strikeColumn != -1) SetCellText(grid, row, strikeColumn, strikes_[static_cast<std::size_t>(row - 1)]);
-        if (CGridCellBase* cell = grid.GetCell(row, 0)) cell->SetData(row);
-    }
+    ResetDataRows(grid, strikes_, FindColumnById(grid, StrikeColumnId));
     grid.UpdateScrollBars();
     RepaintGrid(grid);
     UpdateMoneyMarks(true);

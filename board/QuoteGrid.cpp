@@ -114,6 +114,18 @@ void ResetDataRows(CGridCtrl& grid, int rows) {
     }
 }
 
+void ResetDataRows(CGridCtrl& grid, const std::vector<std::string>& labels, int labelColumn) {
+    ResetDataRows(grid, static_cast<int>(labels.size()));
+    for (int row = 1; row <= static_cast<int>(labels.size()); ++row) {
+        CGridCellBase* label = labelColumn != -1 ? grid.GetCell(row, labelColumn) : nullptr;
+        if (label != nullptr) {
+            label->SetText(labels[static_cast<std::size_t>(row - 1)].c_str());
+            grid.MarkCellModified(row, labelColumn);
+        }
+        if (CGridCellBase* cell = grid.GetCell(row, 0)) cell->SetData(row);
+    }
+}
+
 namespace {
 
 // The open batch's grids: user-interface thread only, like the grids themselves.

@@ -51,6 +51,10 @@ void SetUpQuoteGrids(grid::CGridCtrl* underlyingGrid, grid::CGridCtrl* boardGrid
 
 // Sets the row count to rows + 1, then empties every data cell and bands the rows.
 void ResetDataRows(grid::CGridCtrl& grid, int rows);
+// The same for one row per label: row n shows labels[n - 1] in `labelColumn` (nowhere
+// when -1) and carries n as its column-0 cell's data, by which FindRowByIndex finds it
+// wherever sorting has moved it.
+void ResetDataRows(grid::CGridCtrl& grid, const std::vector<std::string>& labels, int labelColumn);
 
 // Invalidates the whole grid, background included, when it exists and may draw. While a
 // RepaintBatch is open on this thread the invalidation waits for the batch's end.
