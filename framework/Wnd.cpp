@@ -23,14 +23,15 @@ HINSTANCE ModuleInstance() {
 
 }  // namespace
 
-bool RegisterWindowClassOnce(const wchar_t* className, UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {
+bool RegisterWindowClassOnce(const wchar_t* className, UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon,
+                             WNDPROC procedure) {
     WNDCLASSEXW existing = {};
     existing.cbSize = sizeof existing;
     if (GetClassInfoExW(ModuleInstance(), className, &existing)) return true;
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = classStyle;
-    windowClass.lpfnWndProc = CWnd::StaticWindowProc;
+    windowClass.lpfnWndProc = procedure != nullptr ? procedure : CWnd::StaticWindowProc;
     windowClass.hInstance = ModuleInstance();
     windowClass.hCursor = cursor;
     windowClass.hbrBackground = background;

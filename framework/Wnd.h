@@ -6,12 +6,13 @@
 
 namespace quillon::framework {
 
-// Registers a window class whose procedure is CWnd's static one, once per process:
-// a second call with the same name finds the class and succeeds without registering.
-// `className` is the name other code (and dialog templates) use, e.g. L"MFCGridCtrl".
+// Registers a window class, once per process: a second call with the same name finds the
+// class and succeeds without registering. `className` is the name other code (and dialog
+// templates) use, e.g. L"MFCGridCtrl". The procedure is CWnd's static one unless a class
+// needs its own (the grid's, which windows made from a dialog template reach first).
 bool RegisterWindowClassOnce(const wchar_t* className, UINT classStyle = CS_DBLCLKS,
                              HCURSOR cursor = LoadCursorW(nullptr, IDC_ARROW), HBRUSH background = nullptr,
-                             HICON icon = nullptr);
+                             HICON icon = nullptr, WNDPROC procedure = nullptr);
 
 // The base of every window object of the program.
 //

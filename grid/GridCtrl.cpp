@@ -101,19 +101,9 @@ CGridCtrl::~CGridCtrl() {
 }
 
 bool CGridCtrl::RegisterWindowClass() {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, GridWindowClassName, &existing)) return true;
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = &CGridCtrl::GridWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = GridWindowClassName;
-    return RegisterClassExW(&windowClass) != 0;
+    return framework::RegisterWindowClassOnce(
+        GridWindowClassName, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, LoadCursorW(nullptr, IDC_ARROW),
+        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr, &CGridCtrl::GridWindowProc);
 }
 
 bool CGridCtrl::Create(const RECT& rect, HWND parent, UINT id, DWORD style) {
@@ -622,75 +612,54 @@ bool CGridCtrl::SetColumnCount(int cols) {
 }
 
 bool CGridCtrl::SetFixedRowCount(int rows) {
-    if (rows < 0) return false;
-    if (rows == fixedRowCount_) return true;
-    ClearSelection();
-    topLeftCache_ = GridCellId{};
-    if (rowCount_ < rows && !SetRowCount(rows)) return false;
-    if (focusCell_.row != -1 && focusCell_.row < rows) SetFocusCell(-1, -1);
-
-    if (!virtualMode_) {
-        for (int row = 0; row < rowCount_; ++row) {
-            const bool becomesFixed = row < rows && row >= fixedRowCount_;
-            const bool stopsBeingFixed = row >= rows && row < fixedRowCount_;
-            if (!becomesFixed && !stopsBeingFixed) continue;
-            for (int col = 0; col < columnCount_; ++col) {
-                CGridCellBase* cell = GetCell(row, col);
-                if (cell == nullptr) continue;
-                DWORD state = cell->GetState();
-                if (becomesFixed) {
-                    state |= GridCellState::Fixed | GridCellState::FixedRow;
-                } else if (col < fixedColumnCount_) {
-                    state &= ~GridCellState::FixedRow;
-                } else {
-                    state &= ~(GridCellState::Fixed | GridCellState::FixedRow);
-                }
-                cell->SetState(state);
-                if (becomesFixed || col >= fixedColumnCount_) {
-                    cell->SetTextColour(GridColourNotSet);
-                    cell->SetBackColour(GridColourNotSet);
-                }
-            }
-        }
-    }
-    fixedRowCount_ = rows;
-    if (allowDraw_ && IsWindow()) Invalidate(false);
-    return true;
+    return SetFixedCount(GridAxis::Rows, rows);
 }
 
 bool CGridCtrl::SetFixedColumnCount(int cols) {
-    if (cols < 0) return false;
-    if (cols == fixedColumnCount_) return true;
+    return SetFixedCount(GridAxis::Columns, cols);
+}
+
+bool CGridCtrl::SetFixedCount(GridAxis axis, int count) {
+    const bool rows = axis == GridAxis::Rows;
+    int& fixed = rows ? fixedRowCount_ : fixedColumnCount_;
+    if (count < 0) return false;
+    if (count == fixed) return true;
     ClearSelection();
     topLeftCache_ = GridCellId{};
-    if (columnCount_ < cols && !SetColumnCount(cols)) return false;
-    if (focusCell_.col != -1 && focusCell_.col < cols) SetFocusCell(-1, -1);
+    if (rows && rowCount_ < count && !SetRowCount(count)) return false;
+    if (!rows && columnCount_ < count && !SetColumnCount(count)) return false;
+    const int focus = rows ? focusCell_.row : focusCell_.col;
+    if (focus != -1 && focus < count) SetFocusCell(-1, -1);
 
-    if (!virtualMode_) {
-        for (int col = 0; col < columnCount_; ++col) {
-            const bool becomesFixed = col < cols && col >= fixedColumnCount_;
-            const bool stopsBeingFixed = col >= cols && col < fixedColumnCount_;
-            if (!becomesFixed && !stopsBeingFixed) continue;
-            for (int row = 0; row < rowCount_; ++row) {
-                CGridCellBase* cell = GetCell(row, col);
-                if (cell == nullptr) continue;
-                DWORD state = cell->GetState();
-                if (becomesFixed) {
-                    state |= GridCellState::Fixed | GridCellState::FixedColumn;
-                } else if (row < fixedRowCount_) {
-                    state &= ~GridCellState::FixedColumn;
-                } else {
-                    state &= ~(GridCellState::Fixed | GridCellState::FixedColumn);
-                }
-                cell->SetState(state);
-                if (becomesFixed || row >= fixedRowCount_) {
-                    cell->SetTextColour(GridColourNotSet);
-                    cell->SetBackColour(GridColourNotSet);
-                }
+    // Cells entering or leaving the fixed lines change state, and take the header
+    // defaults' colours; a cell that stays fixed on the other axis keeps its colours.
+    const int lines = rows ? rowCount_ : columnCount_;
+    const int across = rows ? columnCount_ : rowCount_;
+    const int fixedAcross = rows ? fixedColumnCount_ : fixedRowCount_;
+    const DWORD axisFlag = rows ? GridCellState::FixedRow : GridCellState::FixedColumn;
+    for (int line = 0; !virtualMode_ && line < lines; ++line) {
+        const bool becomesFixed = line < count && line >= fixed;
+        const bool stopsBeingFixed = line >= count && line < fixed;
+        if (!becomesFixed && !stopsBeingFixed) continue;
+        for (int other = 0; other < across; ++other) {
+            CGridCellBase* cell = rows ? GetCell(line, other) : GetCell(other, line);
+            if (cell == nullptr) continue;
+            DWORD state = cell->GetState();
+            if (becomesFixed) {
+                state |= GridCellState::Fixed | axisFlag;
+            } else if (other < fixedAcross) {
+                state &= ~axisFlag;
+            } else {
+                state &= ~(GridCellState::Fixed | axisFlag);
+            }
+            cell->SetState(state);
+            if (becomesFixed || other >= fixedAcross) {
+                cell->SetTextColour(GridColourNotSet);
+                cell->SetBackColour(GridColourNotSet);
             }
         }
     }
-    fixedColumnCount_ = cols;
+    fixed = count;
     if (allowDraw_ && IsWindow()) Invalidate(false);
     return true;
 }

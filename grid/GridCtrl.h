@@ -24,21 +24,25 @@ namespace quillon::grid {
 class CTitleTip;
 class CGridDropTarget;
 
-// What the left button is doing (MouseMode).
-namespace GridMouseMode {
-constexpr int Nothing = 0;
-constexpr int SelectAll = 1;
-constexpr int SelectColumns = 2;
-constexpr int SelectRows = 3;
-constexpr int SelectCells = 4;
-constexpr int OverRowBorder = 6;
-constexpr int SizingRow = 7;
-constexpr int OverColumnBorder = 8;
-constexpr int SizingColumn = 9;
-constexpr int EditPending = 10;
-constexpr int DragPending = 11;
-constexpr int Dragging = 12;
-}  // namespace GridMouseMode
+// What the left button is doing (MouseMode); the numbers are those of the grid's
+// description, 5 unused.
+enum class GridMouseMode : int {
+    Nothing = 0,
+    SelectAll = 1,
+    SelectColumns = 2,
+    SelectRows = 3,
+    SelectCells = 4,
+    OverRowBorder = 6,
+    SizingRow = 7,
+    OverColumnBorder = 8,
+    SizingColumn = 9,
+    EditPending = 10,
+    DragPending = 11,
+    Dragging = 12,
+};
+
+// Rows or columns, for what the grid does the same way along either.
+enum class GridAxis { Rows, Columns };
 
 // The standard edit command ids the grid answers in WM_COMMAND.
 namespace GridCommand {
@@ -197,7 +201,7 @@ public:
     // Scrolls line by line until the cell lies wholly in the client area (as far as it can).
     void EnsureCellVisible(int row, int col);
     bool AutoSizeRow(int row, bool updateScrollBars = true);
-    int GetMouseMode() const { return mouseMode_; }
+    GridMouseMode GetMouseMode() const { return mouseMode_; }
 
     // --- Editing --------------------------------------------------------------------------
     // Opens the in-place editor on the cell; `firstChar` is the key that started it.
@@ -329,6 +333,7 @@ public:
 
 private:
     static LRESULT CALLBACK GridWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    bool SetFixedCount(GridAxis axis, int count);
 
     // Whether a grid of this many rows and columns stays within MaximumCellCount.
     bool HoldsCells(int rows, int cols) const;
@@ -346,7 +351,7 @@ private:
     void OnCaptureChanged(HWND newCapture);
     bool OnSetCursor(UINT hitTest);
     // The mode the pointer at `point` would give with no button down: 6, 8 or 0.
-    int BorderModeAt(POINT point) const;
+    GridMouseMode BorderModeAt(POINT point) const;
     // The column (or row) whose right (or bottom) border lies at `point`; -1 if none.
     int ColumnOfBorderAt(POINT point) const;
     int RowOfBorderAt(POINT point) const;
@@ -434,7 +439,7 @@ private:
     mutable CGridCell scratchCell_;  // virtual mode's GetCell result
 
     // Interaction state.
-    int mouseMode_ = GridMouseMode::Nothing;
+    GridMouseMode mouseMode_ = GridMouseMode::Nothing;
     bool leftButtonDown_ = false;
     POINT lastMousePoint_{0, 0};
     POINT buttonDownPoint_{0, 0};

@@ -65,7 +65,7 @@ int CGridCtrl::RowOfBorderAt(POINT point) const {
     return -1;
 }
 
-int CGridCtrl::BorderModeAt(POINT point) const {
+GridMouseMode CGridCtrl::BorderModeAt(POINT point) const {
     if (ColumnOfBorderAt(point) >= 0) return GridMouseMode::OverColumnBorder;
     if (RowOfBorderAt(point) >= 0) return GridMouseMode::OverRowBorder;
     return GridMouseMode::Nothing;
@@ -276,7 +276,7 @@ void CGridCtrl::OnLButtonDoubleClick(POINT point) {
         return;
     }
     // The first click's release has reset the mode; the border under the pointer decides.
-    int mode = mouseMode_;
+    GridMouseMode mode = mouseMode_;
     if (mode == GridMouseMode::Nothing) mode = BorderModeAt(point);
 
     if (mode == GridMouseMode::OverColumnBorder) {
