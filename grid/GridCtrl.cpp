@@ -733,27 +733,12 @@ int CGridCtrl::GetColumnWidth(int col) const {
     return columnWidths_[static_cast<size_t>(columnOrder_[static_cast<size_t>(col)])];
 }
 
-namespace {
-
-// Sums of sizes in 64 bits, held to what an int can say: a grid of many huge rows must
-// not wrap round into negative positions.
-int ClampedSum(long long sum) {
-    return sum > INT_MAX ? INT_MAX : static_cast<int>(sum);
-}
-
-}  // namespace
-
 int CGridCtrl::SumOfRowHeights(int first, int end) const {
-    long long sum = 0;
-    for (int row = std::max(first, 0); row < std::min(end, rowCount_); ++row)
-        sum += rowHeights_[static_cast<size_t>(row)];
-    return ClampedSum(sum);
+    return geometry::Extent(RowLines(), first, end);
 }
 
 int CGridCtrl::SumOfColumnWidths(int first, int end) const {
-    long long sum = 0;
-    for (int col = std::max(first, 0); col < std::min(end, columnCount_); ++col) sum += GetColumnWidth(col);
-    return ClampedSum(sum);
+    return geometry::Extent(ColumnLines(), first, end);
 }
 
 int CGridCtrl::GetFixedRowHeight() const {
@@ -777,16 +762,8 @@ int CGridCtrl::GetVirtualWidth() const {
 GridCellId CGridCtrl::GetTopLeftNonFixedCell(bool forceRecalculation) const {
     if (topLeftCache_.row != -1 && topLeftCache_.col != -1 && !forceRecalculation) return topLeftCache_;
 
-    const int horizontal = GetScrollPosition(SB_HORZ);
-    const int vertical = GetScrollPosition(SB_VERT);
-    int col = fixedColumnCount_;
-    int right = 0;
-    while (right < horizontal && col < columnCount_ - 1) right += GetColumnWidth(col++);
-    int row = fixedRowCount_;
-    int bottom = 0;
-    if (vertical > 0) {
-        while (bottom < vertical && row < rowCount_ - 1) bottom += GetRowHeight(row++);
-    }
+    const int col = geometry::FirstScrolled(ColumnLines(), GetScrollPosition(SB_HORZ));
+    const int row = geometry::FirstScrolled(RowLines(), GetScrollPosition(SB_VERT));
     topLeftCache_ = GridCellId{row, col};
     return topLeftCache_;
 }
@@ -795,47 +772,19 @@ GridCellRange CGridCtrl::GetVisibleNonFixedCellRange(RECT* covered) const {
     RECT client{};
     if (hwnd_ != nullptr) ::GetClientRect(hwnd_, &client);
     const GridCellId topLeft = GetTopLeftNonFixedCell();
-
-    int bottom = GetFixedRowHeight();
-    int maxRow = topLeft.row - 1;
-    for (int row = topLeft.row; row < rowCount_; ++row) {
-        bottom += GetRowHeight(row);
-        maxRow = row;
-        if (bottom >= client.bottom) {
-            bottom = client.bottom;
-            break;
-        }
-    }
-    int right = GetFixedColumnWidth();
-    int maxCol = topLeft.col - 1;
-    for (int col = topLeft.col; col < columnCount_; ++col) {
-        right += GetColumnWidth(col);
-        maxCol = col;
-        if (right >= client.right) {
-            right = client.right;
-            break;
-        }
-    }
-    if (covered != nullptr) {
-        *covered = RECT{GetFixedColumnWidth(), GetFixedRowHeight(), std::min<LONG>(right, client.right),
-                        std::min<LONG>(bottom, client.bottom)};
-    }
-    return GridCellRange{topLeft.row, topLeft.col, maxRow, maxCol};
+    const geometry::VisibleEnd rows = geometry::LastVisible(RowLines(), topLeft.row, client.bottom);
+    const geometry::VisibleEnd cols = geometry::LastVisible(ColumnLines(), topLeft.col, client.right);
+    if (covered != nullptr) *covered = RECT{GetFixedColumnWidth(), GetFixedRowHeight(), cols.end, rows.end};
+    return GridCellRange{topLeft.row, topLeft.col, rows.last, cols.last};
 }
 
 bool CGridCtrl::GetCellOrigin(int row, int col, POINT* origin) const {
     if (!IsValid(row, col) || origin == nullptr) return false;
     const GridCellId topLeft = GetTopLeftNonFixedCell();
-    if (col >= fixedColumnCount_ && col < topLeft.col) return false;
-    if (row >= fixedRowCount_ && row < topLeft.row) return false;
-
-    const int x = col < fixedColumnCount_
-                      ? SumOfColumnWidths(0, col)
-                      : ClampedSum(static_cast<long long>(GetFixedColumnWidth()) + SumOfColumnWidths(topLeft.col, col));
-    const int y = row < fixedRowCount_
-                      ? SumOfRowHeights(0, row)
-                      : ClampedSum(static_cast<long long>(GetFixedRowHeight()) + SumOfRowHeights(topLeft.row, row));
-    *origin = POINT{x, y};
+    const std::optional<int> x = geometry::Origin(ColumnLines(), col, topLeft.col);
+    const std::optional<int> y = geometry::Origin(RowLines(), row, topLeft.row);
+    if (!x || !y) return false;
+    *origin = POINT{*x, *y};
     return true;
 }
 
@@ -899,30 +848,20 @@ void CGridCtrl::UpdateScrollBars() {
     if ((style & WS_VSCROLL) != 0) client.right += GetSystemMetrics(SM_CXVSCROLL);
     if ((style & WS_HSCROLL) != 0) client.bottom += GetSystemMetrics(SM_CYHSCROLL);
 
-    const int fixedHeight = GetFixedRowHeight();
-    const int fixedWidth = GetFixedColumnWidth();
-    if (client.right <= fixedWidth || client.bottom <= fixedHeight) {
+    const geometry::ScrollRoom room = geometry::MeasureScrollRoom(
+        {client.right - client.left, client.bottom - client.top, GetFixedColumnWidth(), GetFixedRowHeight(),
+         GetVirtualWidth(), GetVirtualHeight(), GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL)});
+    if (!room.room) {
         ShowScrollBar(hwnd_, SB_BOTH, FALSE);
         scrollBarsShown_ = 0;
         return;
     }
-    const int scrollHeight = GetVirtualHeight() - fixedHeight;
-    const int scrollWidth = GetVirtualWidth() - fixedWidth;
-    int visibleHeight = client.bottom - fixedHeight;
-    int visibleWidth = client.right - fixedWidth;
-    if (scrollHeight > visibleHeight) {
-        visibleWidth -= GetSystemMetrics(SM_CXVSCROLL);
-        if (scrollWidth > visibleWidth) visibleHeight -= GetSystemMetrics(SM_CYHSCROLL);
-    } else if (scrollWidth > visibleWidth) {
-        // The horizontal bar takes height, which may in turn need the vertical bar.
-        visibleHeight -= GetSystemMetrics(SM_CYHSCROLL);
-        if (scrollHeight > visibleHeight) visibleWidth -= GetSystemMetrics(SM_CXVSCROLL);
-    }
-
-    const bool vertical = scrollHeight > visibleHeight;
-    const bool horizontal = scrollWidth > visibleWidth;
-    verticalScrollMax_ = vertical ? scrollHeight - 1 : 0;
-    horizontalScrollMax_ = horizontal ? scrollWidth - 1 : 0;
+    const bool vertical = room.vertical;
+    const bool horizontal = room.horizontal;
+    const int visibleWidth = room.visibleWidth;
+    const int visibleHeight = room.visibleHeight;
+    verticalScrollMax_ = room.verticalMax;
+    horizontalScrollMax_ = room.horizontalMax;
 
     SCROLLINFO info{};
     info.cbSize = sizeof info;

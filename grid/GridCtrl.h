@@ -16,6 +16,7 @@
 #include "grid/GridCell.h"
 #include "grid/GridCellClass.h"
 #include "grid/GridDefaultCell.h"
+#include "grid/GridGeometry.h"
 #include "grid/GridNotify.h"
 #include "grid/GridTypes.h"
 
@@ -379,6 +380,15 @@ private:
     CGridCellBase* StoredCell(int row, int col) const;
     int SumOfRowHeights(int first, int end) const;    // rows [first, end)
     int SumOfColumnWidths(int first, int end) const;  // display columns [first, end)
+    // The two axes for the geometry's arithmetic: row heights, and column widths in
+    // display order.
+    auto RowLines() const {
+        return geometry::Lines{[this](int row) { return rowHeights_[static_cast<size_t>(row)]; }, rowCount_,
+                               fixedRowCount_};
+    }
+    auto ColumnLines() const {
+        return geometry::Lines{[this](int col) { return GetColumnWidth(col); }, columnCount_, fixedColumnCount_};
+    }
 
     COLORREF gridBackColour_;
     COLORREF gridLineColour_ = RGB(192, 192, 192);
