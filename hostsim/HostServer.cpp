@@ -81,8 +81,14 @@ void HostServer::Say(const std::string& line) const {
 }
 
 bool HostServer::Listen(std::string& error) {
-    auto listener = LinkSocket::Listen(options_.address.host, options_.address.port, error);
-    if (!listener) return false;
+    if (!sockets_.Ready()) {
+        error = "sockets are not available";
+        return false;
+    }
+    auto listener = platform::TcpSocket::Listen(options_.address.host, options_.address.port, error);
+    // Non-blocking: a connection that goes away between the poll and the accept must not
+    // stop the loop.
+    if (!listener || !listener->SetNonBlocking(true)) return false;
     listener_ = std::move(*listener);
     port_ = listener_.LocalPort();
     Say("hostsim listening on " + options_.address.host + ":" + std::to_string(port_) + " (" +
@@ -134,13 +140,13 @@ void HostServer::Run() {
         if (!paused_ && !options_.flood && !Paced()) timeoutMs = std::min(timeoutMs, untilMs(nextRound_));
         if (!script_.lines.empty() && !script_.waiting) timeoutMs = std::min(timeoutMs, untilMs(script_.resumeAt));
 
-        std::vector<PollRequest> polls;
+        std::vector<platform::PollRequest> polls;
         if (connection_) {
             polls.push_back({&connection_->socket, true, PendingBytes() > 0});
         } else if (listener_.IsOpen()) {
             polls.push_back({&listener_, true, false});
         }
-        PollSockets(polls, timeoutMs);
+        platform::PollSockets(polls, timeoutMs);
 
         if (!connection_) {
             if (!polls.empty() && polls[0].readable) AcceptWaitingPlugin();
@@ -170,7 +176,7 @@ void HostServer::Run() {
 
 void HostServer::AcceptWaitingPlugin() {
     auto socket = listener_.Accept();
-    if (!socket) return;
+    if (!socket || !socket->SetNonBlocking(true)) return;
     connection_ = std::make_unique<Connection>();
     connection_->socket = std::move(*socket);
     connection_->requested.assign(market_.Size(), false);
@@ -195,9 +201,9 @@ void HostServer::ReadFromPlugin() {
     std::array<unsigned char, ReceiveChunk> buffer;
     // Bounded per pass, so a plugin that sends without pause cannot starve the clock.
     for (int pass = 0; pass < 64 && connection_; ++pass) {
-        const LinkSocket::IoResult result = connection_->socket.Receive(buffer.data(), buffer.size());
-        if (result.status == LinkSocket::Io::WouldBlock) break;
-        if (result.status == LinkSocket::Io::Closed) {
+        const platform::TcpSocket::IoResult result = connection_->socket.Receive(buffer.data(), buffer.size());
+        if (result.status == platform::TcpSocket::Io::WouldBlock) break;
+        if (result.status == platform::TcpSocket::Io::Closed) {
             EndConnection("the plugin closed the link");
             return;
         }
@@ -232,10 +238,10 @@ void HostServer::ReadFromPlugin() {
 void HostServer::FlushToPlugin() {
     Connection& link = *connection_;
     while (link.outgoingSent < link.outgoing.size()) {
-        const LinkSocket::IoResult result =
+        const platform::TcpSocket::IoResult result =
             link.socket.Send(link.outgoing.data() + link.outgoingSent, link.outgoing.size() - link.outgoingSent);
-        if (result.status == LinkSocket::Io::WouldBlock) break;
-        if (result.status == LinkSocket::Io::Closed) {
+        if (result.status == platform::TcpSocket::Io::WouldBlock) break;
+        if (result.status == platform::TcpSocket::Io::Closed) {
             // Nothing more can be sent; the read side notices the end and says so.
             link.outgoing.clear();
             link.outgoingSent = 0;

@@ -14,9 +14,9 @@
 
 #include "host/LinkFrame.h"
 #include "hostsim/HostCommand.h"
-#include "hostsim/LinkSocket.h"
 #include "hostsim/Market.h"
 #include "hostsim/QuoteEngine.h"
+#include "platform/TcpSocket.h"
 
 namespace quillon::hostsim {
 
@@ -104,7 +104,7 @@ private:
     };
 
     struct Connection {
-        LinkSocket socket;
+        platform::TcpSocket socket;
         host::FrameReader reader;
         std::vector<unsigned char> outgoing;
         std::size_t outgoingSent = 0;
@@ -153,7 +153,8 @@ private:
     HostServerOptions options_;
     Output output_;
     QuoteEngine engine_;
-    LinkSocket listener_;
+    platform::SocketLibrary sockets_;
+    platform::TcpSocket listener_;
     std::uint16_t port_ = 0;
     std::unique_ptr<Connection> connection_;
 

@@ -15,6 +15,8 @@ namespace quillon::tessel {
 namespace {
 
 constexpr int RetryIntervalMs = 200;
+// A host that stops reading must not hold the user-interface thread forever.
+constexpr int SendTimeoutMs = 10000;
 // How long the reader waits for bytes before looking at the stop flag again.
 constexpr int ReadPollMs = 100;
 constexpr std::size_t ReadChunk = 64 * 1024;
@@ -55,7 +57,7 @@ int TesselLink::Register(const char* name, const char* accessCode, host::TesselC
 
 int TesselLink::Start() {
     if (started_) return -1;
-    if (!winsock_.Ready()) {
+    if (!sockets_.Ready()) {
         // Without Winsock there is no link to wait for: the log-in fails at once.
         Notify(host::HOSTMSG_LOGIN_RESULT, -1);
         return -1;
@@ -76,12 +78,12 @@ int TesselLink::SendRequest(int type, const void* data, int len, int requestId) 
         host::EncodeFrame(static_cast<std::uint32_t>(type), 0, requestId, data, static_cast<std::size_t>(len));
     if (!frame) return -1;
     std::lock_guard lock(sendMutex_);
-    if (sendSocket_ == INVALID_SOCKET) return -1;
-    if (SendAll(sendSocket_, frame->data(), frame->size())) return 0;
+    if (sendSocket_ == nullptr) return -1;
+    if (sendSocket_->SendAll(frame->data(), frame->size())) return 0;
     // Part of the frame may be out: nothing written after it could be framed right, so
     // the link ends here and the reader reports it as lost.
-    shutdown(sendSocket_, SD_BOTH);
-    sendSocket_ = INVALID_SOCKET;
+    sendSocket_->Shutdown();
+    sendSocket_ = nullptr;
     return -1;
 }
 
@@ -100,51 +102,55 @@ void TesselLink::RequestStop() {
     std::lock_guard lock(stopMutex_);
     stopping_.store(true);
     // Wakes a reader and any writer blocked on the link; the link thread closes the socket.
-    if (liveSocket_ != INVALID_SOCKET) shutdown(liveSocket_, SD_BOTH);
+    if (liveSocket_ != nullptr) liveSocket_->Shutdown();
     stopSignal_.notify_all();
 }
 
 void TesselLink::Run() {
     std::optional<host::LinkAddress> address = host::ParseLinkAddress(EnvironmentText("TESSEL_HOST"));
     int timeoutMs = host::ParseConnectTimeout(EnvironmentText("TESSEL_CONNECT_TIMEOUT_MS"));
-    LinkSocket socket;
+    std::optional<platform::TcpSocket> socket;
     if (address) socket = ConnectWithRetry(*address, timeoutMs);
-    if (!socket.Valid()) {
+    if (!socket) {
         if (!Stopping()) Notify(host::HOSTMSG_LOGIN_RESULT, -1);
     } else {
         {
             std::lock_guard lock(stopMutex_);
-            if (!Stopping()) liveSocket_ = socket.Get();
+            if (!Stopping()) liveSocket_ = &*socket;
         }
-        if (!Stopping() && SendHello(socket.Get())) {
+        if (!Stopping() && SendHello(*socket)) {
             {
                 std::lock_guard lock(sendMutex_);
-                sendSocket_ = socket.Get();
+                sendSocket_ = &*socket;
             }
-            ReadFrames(socket.Get());
+            ReadFrames(*socket);
         }
-        shutdown(socket.Get(), SD_BOTH);
+        socket->Shutdown();
         {
             std::lock_guard lock(sendMutex_);
-            sendSocket_ = INVALID_SOCKET;
+            sendSocket_ = nullptr;
         }
         {
             std::lock_guard lock(stopMutex_);
-            liveSocket_ = INVALID_SOCKET;
+            liveSocket_ = nullptr;
         }
-        socket.Close();
+        socket.reset();
         if (!Stopping()) Notify(host::HOSTMSG_HOST_CLOSING, 0);
     }
     if (deleteWhenDone_) delete this;
 }
 
-LinkSocket TesselLink::ConnectWithRetry(const host::LinkAddress& address, int timeoutMs) {
+std::optional<platform::TcpSocket> TesselLink::ConnectWithRetry(const host::LinkAddress& address, int timeoutMs) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!Stopping()) {
         const Clock::time_point attemptStart = Clock::now();
-        LinkSocket socket = ConnectWithin(address.host, address.port, RetryIntervalMs);
-        if (socket.Valid()) return socket;
+        std::string error;  // the program hears of a failed connection only as a failed log-in
+        if (std::optional<platform::TcpSocket> socket =
+                platform::TcpSocket::Connect(address.host, address.port, RetryIntervalMs, error)) {
+            socket->SetSendTimeout(SendTimeoutMs);
+            return socket;
+        }
         const Clock::time_point nextAttempt = attemptStart + std::chrono::milliseconds(RetryIntervalMs);
         if (nextAttempt > deadline) break;
         std::unique_lock lock(stopMutex_);
@@ -153,7 +159,7 @@ LinkSocket TesselLink::ConnectWithRetry(const host::LinkAddress& address, int ti
     return {};
 }
 
-bool TesselLink::SendHello(SOCKET socket) {
+bool TesselLink::SendHello(const platform::TcpSocket& socket) {
     host::HelloPayload hello;
     int mode;
     {
@@ -169,19 +175,19 @@ bool TesselLink::SendHello(SOCKET socket) {
         host::EncodeFrame(host::LinkHelloType, mode, 0, payload.data(), payload.size());
     if (!frame) return false;
     std::lock_guard lock(sendMutex_);
-    return SendAll(socket, frame->data(), frame->size());
+    return socket.SendAll(frame->data(), frame->size());
 }
 
-void TesselLink::ReadFrames(SOCKET socket) {
+void TesselLink::ReadFrames(const platform::TcpSocket& socket) {
     host::FrameReader reader;
     std::vector<unsigned char> chunk(ReadChunk);
     while (!Stopping()) {
-        WaitResult wait = WaitReadable(socket, ReadPollMs);
-        if (wait == WaitResult::TimedOut) continue;
-        if (wait == WaitResult::Failed) return;
-        int received = recv(socket, reinterpret_cast<char*>(chunk.data()), static_cast<int>(chunk.size()), 0);
-        if (received <= 0) return;
-        reader.Feed(chunk.data(), static_cast<std::size_t>(received));
+        platform::SocketWait wait = socket.WaitReadable(ReadPollMs);
+        if (wait == platform::SocketWait::TimedOut) continue;
+        if (wait == platform::SocketWait::Failed) return;
+        platform::TcpSocket::IoResult received = socket.Receive(chunk.data(), chunk.size());
+        if (received.status != platform::TcpSocket::Io::Done) return;
+        reader.Feed(chunk.data(), received.bytes);
         while (std::optional<host::Frame> frame = reader.Next()) {
             if (Stopping()) return;
             Deliver(*frame);

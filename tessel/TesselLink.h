@@ -1,17 +1,16 @@
 #pragma once
 
-#include <winsock2.h>
-
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "host/LinkFrame.h"
 #include "host/TesselAPI.h"
-#include "tessel/LinkSocket.h"
+#include "platform/TcpSocket.h"
 
 namespace quillon::tessel {
 
@@ -37,18 +36,18 @@ private:
     ~TesselLink() override;
 
     void Run();
-    // Connects with a retry every 200 ms until the deadline; invalid when no host came
+    // Connects with a retry every 200 ms until the deadline; nothing when no host came
     // or the library is stopping.
-    LinkSocket ConnectWithRetry(const host::LinkAddress& address, int timeoutMs);
-    bool SendHello(SOCKET socket);
-    void ReadFrames(SOCKET socket);
+    std::optional<platform::TcpSocket> ConnectWithRetry(const host::LinkAddress& address, int timeoutMs);
+    bool SendHello(const platform::TcpSocket& socket);
+    void ReadFrames(const platform::TcpSocket& socket);
     void Deliver(const host::Frame& frame);
     void ApplyWindowFrame(const host::Frame& frame);
     void Notify(int msgType, int value);
     void RequestStop();
     bool Stopping() const { return stopping_.load(); }
 
-    WinsockSession winsock_;
+    platform::SocketLibrary sockets_;
 
     // Registration, written before Start and read by the link thread.
     std::mutex registrationMutex_;
@@ -59,15 +58,16 @@ private:
     std::atomic<host::WindowHandle> ownWindow_{nullptr};
     int mode_ = 0;
 
-    // The socket of the live link, for shutdown from Destroy; guarded by stopMutex_.
+    // The socket of the live link, owned by the link thread, for shutdown from Destroy;
+    // guarded by stopMutex_.
     std::mutex stopMutex_;
     std::condition_variable stopSignal_;
-    SOCKET liveSocket_ = INVALID_SOCKET;
+    const platform::TcpSocket* liveSocket_ = nullptr;
     std::atomic<bool> stopping_{false};
 
-    // Writes are serialised; sendSocket_ is INVALID_SOCKET whenever there is no link.
+    // Writes are serialised; sendSocket_ is null whenever there is no link.
     std::mutex sendMutex_;
-    SOCKET sendSocket_ = INVALID_SOCKET;
+    const platform::TcpSocket* sendSocket_ = nullptr;
 
     std::thread thread_;
     bool started_ = false;

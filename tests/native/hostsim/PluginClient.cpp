@@ -11,26 +11,22 @@ using namespace quillon::host;
 
 PluginClient::PluginClient(std::uint16_t port) {
     std::string error;
-    auto socket = LinkSocket::Connect("127.0.0.1", port, error);
+    auto socket = platform::TcpSocket::Connect("127.0.0.1", port, 5000, error);
     EXPECT_TRUE(socket.has_value()) << error;
-    if (socket) socket_ = std::move(*socket);
+    if (socket) link_.Attach(std::move(*socket));
 }
 
 void PluginClient::SendBytes(const std::vector<unsigned char>& bytes) {
-    EXPECT_TRUE(socket_.SendAll(bytes.data(), bytes.size()));
+    EXPECT_TRUE(link_.SendRaw(bytes.data(), bytes.size()));
 }
 
 void PluginClient::Send(std::uint32_t msgType, std::int32_t requestId, const std::vector<unsigned char>& payload) {
-    auto frame = EncodeFrame(msgType, 0, requestId, payload.data(), payload.size());
-    ASSERT_TRUE(frame.has_value());
-    SendBytes(*frame);
+    EXPECT_TRUE(link_.Send(msgType, 0, requestId, payload.data(), payload.size()));
 }
 
 void PluginClient::SendHello(const std::string& name, std::int32_t mode) {
     const std::vector<unsigned char> hello = EncodeHello({name, "731", 1234, 5678});
-    auto frame = EncodeFrame(LinkHelloType, mode, 0, hello.data(), hello.size());
-    ASSERT_TRUE(frame.has_value());
-    SendBytes(*frame);
+    EXPECT_TRUE(link_.Send(LinkHelloType, mode, 0, hello.data(), hello.size()));
 }
 
 void PluginClient::SendCode(std::uint32_t msgType, const std::string& code, std::int32_t requestId) {
@@ -38,21 +34,7 @@ void PluginClient::SendCode(std::uint32_t msgType, const std::string& code, std:
 }
 
 std::optional<Frame> PluginClient::Receive(int timeoutMs) {
-    unsigned char buffer[65536];
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        if (auto frame = reader_.Next()) return frame;
-        if (closed_ || reader_.Broken()) return std::nullopt;
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || !socket_.WaitReadable(static_cast<int>(left.count()))) return std::nullopt;
-        const LinkSocket::IoResult result = socket_.Receive(buffer, sizeof buffer);
-        if (result.status == LinkSocket::Io::Closed) {
-            closed_ = true;
-        } else if (result.status == LinkSocket::Io::Done) {
-            reader_.Feed(buffer, result.bytes);
-        }
-    }
+    return link_.ReadFrame(timeoutMs);
 }
 
 std::optional<Frame> PluginClient::Expect(std::uint32_t msgType, int timeoutMs) {
@@ -70,12 +52,7 @@ std::optional<Frame> PluginClient::Expect(std::uint32_t msgType, int timeoutMs) 
 }
 
 bool PluginClient::WaitForClose(int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        Receive(50);
-        if (closed_) return true;
-    }
-    return false;
+    return link_.WaitForLinkEnd(timeoutMs);
 }
 
 RunningServer::RunningServer(Market market, HostServerOptions options, std::vector<std::string> script) {

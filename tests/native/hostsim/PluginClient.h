@@ -10,7 +10,7 @@
 
 #include "host/LinkFrame.h"
 #include "hostsim/HostServer.h"
-#include "hostsim/LinkSocket.h"
+#include "support/FrameConnection.h"
 
 namespace quillon::hostsim::test {
 
@@ -19,7 +19,6 @@ class PluginClient {
 public:
     explicit PluginClient(std::uint16_t port);
 
-    bool Connected() const { return socket_.IsOpen(); }
     void Send(std::uint32_t msgType, std::int32_t requestId, const std::vector<unsigned char>& payload = {});
     void SendBytes(const std::vector<unsigned char>& bytes);
     void SendHello(const std::string& name = "Quillon", std::int32_t mode = 6);
@@ -34,9 +33,7 @@ public:
     bool WaitForClose(int timeoutMs = 5000);
 
 private:
-    LinkSocket socket_;
-    host::FrameReader reader_;
-    bool closed_ = false;
+    quillon::test::FrameConnection link_;
 };
 
 // A HostServer on a free loopback port, run on its own thread for one test.
