@@ -13,6 +13,14 @@ void WriteTextSlot(char* slot, std::size_t slotSize, std::string_view text) {
     std::memcpy(slot, text.data(), length);
 }
 
+std::vector<unsigned char> EncodeTextSlots(const std::vector<std::string>& texts, std::size_t slotSize) {
+    std::vector<unsigned char> slots(texts.size() * slotSize);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        WriteTextSlot(reinterpret_cast<char*>(slots.data() + i * slotSize), slotSize, texts[i]);
+    }
+    return slots;
+}
+
 std::string ReadTextSlot(const char* slot, std::size_t slotSize) {
     if (slot == nullptr) return {};
     const void* end = std::memchr(slot, '\0', slotSize);

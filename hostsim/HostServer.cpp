@@ -335,22 +335,14 @@ bool HostServer::HandleFrame(const Frame& frame, std::string& fault) {
         }
         case HOSTMSG_REQ_EXCHANGES: {
             if (!expectLength(0)) return false;
-            std::vector<unsigned char> slots(market_.Exchanges().size() * ExchangeSlotSize);
-            for (std::size_t i = 0; i < market_.Exchanges().size(); ++i) {
-                WriteTextSlot(reinterpret_cast<char*>(slots.data() + i * ExchangeSlotSize), ExchangeSlotSize,
-                              market_.Exchanges()[i]);
-            }
+            const std::vector<unsigned char> slots = EncodeTextSlots(market_.Exchanges(), ExchangeSlotSize);
             SendFrame(HOSTMSG_EXCHANGES, 0, header.requestId, slots.data(), slots.size());
             return true;
         }
         case HOSTMSG_REQ_EXCHANGE_CODES: {
             if (!expectLength(ExchangeSlotSize)) return false;
             const std::string exchange = ReadTextSlot(reinterpret_cast<const char*>(payload), ExchangeSlotSize);
-            const std::vector<std::string> codes = market_.CodesOf(exchange);
-            std::vector<unsigned char> slots(codes.size() * CodeSlotSize);
-            for (std::size_t i = 0; i < codes.size(); ++i) {
-                WriteTextSlot(reinterpret_cast<char*>(slots.data() + i * CodeSlotSize), CodeSlotSize, codes[i]);
-            }
+            const std::vector<unsigned char> slots = EncodeTextSlots(market_.CodesOf(exchange), CodeSlotSize);
             SendFrame(HOSTMSG_EXCHANGE_CODES, 0, header.requestId, slots.data(), slots.size());
             return true;
         }
@@ -361,19 +353,15 @@ bool HostServer::HandleFrame(const Frame& frame, std::string& fault) {
         case HOSTMSG_REQ_CONTRACT_LIST: {
             if (!expectLength(0)) return false;
             NoteRequestAfterLoad("REQ_CONTRACT_LIST");
-            std::vector<unsigned char> slots(contractList_.size() * ExchangeSlotSize);
-            for (std::size_t i = 0; i < contractList_.size(); ++i) {
-                WriteTextSlot(reinterpret_cast<char*>(slots.data() + i * ExchangeSlotSize), ExchangeSlotSize,
-                              contractList_[i]);
-            }
+            // This reply's slots are 32 bytes, the pushed list's 64.
+            const std::vector<unsigned char> slots = EncodeTextSlots(contractList_, ExchangeSlotSize);
             SendFrame(HOSTMSG_CONTRACT_LIST, 0, header.requestId, slots.data(), slots.size());
             return true;
         }
         case HOSTMSG_REQ_SELECTED: {
             if (!expectLength(0)) return false;
             NoteRequestAfterLoad("REQ_SELECTED");
-            std::array<unsigned char, CodeSlotSize> slot;
-            WriteTextSlot(reinterpret_cast<char*>(slot.data()), slot.size(), selection_);
+            const std::vector<unsigned char> slot = EncodeTextSlots({selection_}, CodeSlotSize);
             SendFrame(HOSTMSG_SELECTED, 0, header.requestId, slot.data(), slot.size());
             return true;
         }
@@ -576,10 +564,7 @@ void HostServer::Execute(const HostCommand& command, CommandSource& source, Cloc
         case CommandKind::List: {
             contractList_ = command.codes;
             if (!needPlugin("list")) break;
-            std::vector<unsigned char> slots(command.codes.size() * CodeSlotSize);
-            for (std::size_t i = 0; i < command.codes.size(); ++i) {
-                WriteTextSlot(reinterpret_cast<char*>(slots.data() + i * CodeSlotSize), CodeSlotSize, command.codes[i]);
-            }
+            const std::vector<unsigned char> slots = EncodeTextSlots(command.codes, CodeSlotSize);
             SendFrame(HOSTMSG_CONTRACT_LIST_PUSH, 0, 0, slots.data(), slots.size());
             break;
         }

@@ -19,6 +19,7 @@
 #include "FaultRig.h"
 #include "host/HostMessages.h"
 #include "host/LinkFrame.h"
+#include "host/WireText.h"
 #include "support/LinkTestHost.h"
 
 namespace quillon::e2e {
@@ -45,14 +46,6 @@ std::string Describe(const std::vector<int>& ids) {
     std::string text = "{";
     for (int id : ids) text += (text.size() > 1 ? ", " : "") + std::to_string(id);
     return text + "}";
-}
-
-std::vector<unsigned char> Slots(const std::vector<std::string>& texts, std::size_t slotSize) {
-    std::vector<unsigned char> bytes(texts.size() * slotSize, 0);
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        std::copy_n(texts[i].begin(), std::min(texts[i].size(), slotSize - 1), bytes.begin() + i * slotSize);
-    }
-    return bytes;
 }
 
 // Reads frames from the plugin until one of this type; false on time-out or link end.
@@ -139,10 +132,10 @@ std::string LoseLinkWithTestHost(const std::string& name, bool midLoad) {
     if (midLoad) {
         host.Send(host::HOSTMSG_LOGIN_RESULT, 0, 0);
         if (!ReadUntil(host, host::HOSTMSG_REQ_EXCHANGES, ReplyMs)) return "no request for the exchanges after the log-in";
-        const auto exchanges = Slots({"CFFEX"}, 32);
+        const auto exchanges = host::EncodeTextSlots({"CFFEX"}, 32);
         host.Send(host::HOSTMSG_EXCHANGES, 0, 2, exchanges.data(), exchanges.size());
         if (!ReadUntil(host, host::HOSTMSG_REQ_EXCHANGE_CODES, ReplyMs)) return "no request for CFFEX's codes";
-        const auto codes = Slots({"IF2612", "IO2612-C-3900", "IO2612-P-3900"}, 64);
+        const auto codes = host::EncodeTextSlots({"IF2612", "IO2612-C-3900", "IO2612-P-3900"}, 64);
         host.Send(host::HOSTMSG_EXCHANGE_CODES, 0, 3, codes.data(), codes.size());
         if (!ReadUntil(host, host::HOSTMSG_REQ_INSTRUMENT, ReplyMs)) return "no request for the first instrument";
     }

@@ -11,14 +11,6 @@ using namespace quillon::host;
 
 namespace {
 
-std::vector<unsigned char> Slots(std::size_t slotSize, const std::vector<std::string>& texts) {
-    std::vector<unsigned char> bytes(slotSize * texts.size(), 0);
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        WriteTextSlot(reinterpret_cast<char*>(bytes.data() + i * slotSize), slotSize, texts[i]);
-    }
-    return bytes;
-}
-
 using Strings = std::vector<std::string>;
 
 }  // namespace
@@ -26,8 +18,8 @@ using Strings = std::vector<std::string>;
 TEST(HostPayloads, SlotListsFollowTheirSlotSizeAndEmptyRule) {
     const Strings exchanges = {"CFFEX", "CZCE", "DCE", "SHFE"};
     const Strings codes = {"IO2612-C-3900", "m2701", "\xB6\xB9\xC6\xC9"};  // CP936 bytes pass unchanged
-    std::vector<unsigned char> exchangeBytes = Slots(32, exchanges);
-    std::vector<unsigned char> codeBytes = Slots(64, codes);
+    std::vector<unsigned char> exchangeBytes = EncodeTextSlots(exchanges, 32);
+    std::vector<unsigned char> codeBytes = EncodeTextSlots(codes, 64);
     const int exchangeLen = static_cast<int>(exchangeBytes.size());
     const int codeLen = static_cast<int>(codeBytes.size());
 
@@ -83,7 +75,7 @@ TEST(HostPayloads, InstrumentAndSelectionHaveExactLengths) {
     EXPECT_FALSE(DecodeInstrumentRecord(0, nullptr, 400));
     EXPECT_FALSE(DecodeInstrumentRecord(1, instrument.data(), 400));
 
-    std::vector<unsigned char> selected = Slots(64, {"SR701C5800", "extra"});
+    std::vector<unsigned char> selected = EncodeTextSlots({"SR701C5800", "extra"}, 64);
     EXPECT_EQ(DecodeSelectedCode(0, selected.data(), 64), "SR701C5800");
     EXPECT_FALSE(DecodeSelectedCode(0, selected.data(), 128));
     EXPECT_FALSE(DecodeSelectedCode(0, selected.data(), 63));

@@ -6,6 +6,7 @@
 #include <vector>
 
 using quillon::host::CodeSlotSize;
+using quillon::host::EncodeTextSlots;
 using quillon::host::ExchangeSlotSize;
 using quillon::host::ReadTextSlot;
 using quillon::host::WriteTextSlot;
@@ -52,4 +53,27 @@ TEST(WireText, TextWithAnEmbeddedNulIsCutThere) {
     WriteTextSlot(slot, sizeof slot, std::string_view("m2701\0junk", 10));
     EXPECT_EQ(ReadTextSlot(slot, sizeof slot), "m2701");
     EXPECT_EQ(slot[6], '\0');
+}
+
+TEST(WireText, ASlotListHoldsEachTextInItsOwnSlotAndNoneSpillsIntoTheNext) {
+    struct Case {
+        std::size_t slotSize;
+        std::vector<std::string> texts;
+        std::vector<std::string> expectedBack;
+    };
+    const Case cases[] = {
+        {ExchangeSlotSize, {}, {}},
+        {ExchangeSlotSize, {"CFFEX", "", "CZCE"}, {"CFFEX", "", "CZCE"}},
+        {ExchangeSlotSize, {std::string(40, 'y'), "SHFE"}, {std::string(31, 'y'), "SHFE"}},
+        {CodeSlotSize, {"IF2612", "IO2612-C-3900"}, {"IF2612", "IO2612-C-3900"}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<unsigned char> slots = EncodeTextSlots(c.texts, c.slotSize);
+        ASSERT_EQ(slots.size(), c.texts.size() * c.slotSize);
+        for (std::size_t i = 0; i < c.expectedBack.size(); ++i) {
+            const char* slot = reinterpret_cast<const char*>(slots.data()) + i * c.slotSize;
+            EXPECT_EQ(ReadTextSlot(slot, c.slotSize), c.expectedBack[i]) << "slot " << i;
+            EXPECT_EQ(slot[c.slotSize - 1], '\0') << "slot " << i;
+        }
+    }
 }

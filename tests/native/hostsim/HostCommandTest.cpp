@@ -139,10 +139,7 @@ TEST(HostSimOptionsTest, ReadsTheCommandLine) {
 }
 
 TEST(FrameLogTest, DescribesFramesInOneReadableLine) {
-    std::vector<unsigned char> slots(2 * host::CodeSlotSize);
-    host::WriteTextSlot(reinterpret_cast<char*>(slots.data()), host::CodeSlotSize, "IF2612");
-    host::WriteTextSlot(reinterpret_cast<char*>(slots.data()) + host::CodeSlotSize, host::CodeSlotSize,
-                        "IO2612-C-3900");
+    const std::vector<unsigned char> slots = host::EncodeTextSlots({"IF2612", "IO2612-C-3900"}, host::CodeSlotSize);
     const host::FrameHeader list{host::HOSTMSG_EXCHANGE_CODES, 0, 3, static_cast<std::int32_t>(slots.size())};
     EXPECT_EQ(DescribeFrame(FrameDirection::ToPlugin, list, slots.data()),
               "-> 0x3002 EXCHANGE_CODES value=0 id=3 len=128 [2] IF2612 IO2612-C-3900");

@@ -59,9 +59,7 @@ TEST(HostServerTest, WholeLoadConversationAnswersEveryRequestWithItsId) {
 
     std::vector<std::pair<std::string, std::string>> codes;  // code, exchange
     for (const std::string& exchange : exchangeList) {
-        std::vector<unsigned char> slot(ExchangeSlotSize);
-        WriteTextSlot(reinterpret_cast<char*>(slot.data()), slot.size(), exchange);
-        plugin.Send(HOSTMSG_REQ_EXCHANGE_CODES, ++id, slot);
+        plugin.Send(HOSTMSG_REQ_EXCHANGE_CODES, ++id, EncodeTextSlots({exchange}, ExchangeSlotSize));
         auto reply = plugin.Expect(HOSTMSG_EXCHANGE_CODES);
         ASSERT_TRUE(reply);
         EXPECT_EQ(reply->header.requestId, id);

@@ -78,9 +78,7 @@ std::vector<std::string> RunningServer::Lines() {
 }
 
 std::vector<unsigned char> CodeSlot(const std::string& code) {
-    std::vector<unsigned char> slot(CodeSlotSize);
-    WriteTextSlot(reinterpret_cast<char*>(slot.data()), slot.size(), code);
-    return slot;
+    return EncodeTextSlots({code}, CodeSlotSize);
 }
 
 std::vector<std::string> ReadSlots(const std::vector<unsigned char>& payload, std::size_t slotSize) {

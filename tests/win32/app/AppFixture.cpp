@@ -36,13 +36,6 @@ std::vector<unsigned char> QuoteBytes(const std::string& code, std::size_t size)
     return quote;
 }
 
-std::vector<unsigned char> Slots(const std::vector<std::string>& texts, std::size_t slotSize) {
-    std::vector<unsigned char> bytes(texts.size() * slotSize, 0);
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        WriteTextSlot(reinterpret_cast<char*>(bytes.data() + i * slotSize), slotSize, texts[i]);
-    return bytes;
-}
-
 std::vector<TestInstrument> SampleMarket() {
     return {{"IF2301", "CFFEX", '1', 0.2},        {"IO2301-C-3900", "CFFEX", '2', 0.2},
             {"IO2301-P-3900", "CFFEX", '2', 0.2}, {"IO2301-C-4000", "CFFEX", '2', 0.2},
@@ -115,12 +108,12 @@ void AppFixture::LoadMarket(const std::vector<TestInstrument>& market) {
         byCode[instrument.code] = instrument;
     }
     Deliver(HOSTMSG_LOGIN_RESULT, 0);
-    Deliver(HOSTMSG_EXCHANGES, Slots(exchanges, 32));
+    Deliver(HOSTMSG_EXCHANGES, EncodeTextSlots(exchanges, 32));
     for (int guard = 0; guard < 1000 && !Sent().empty(); ++guard) {
         const SentRequest last = Sent().back();
         std::size_t before = Sent().size();
         if (last.type == HOSTMSG_REQ_EXCHANGE_CODES) {
-            Deliver(HOSTMSG_EXCHANGE_CODES, Slots(codesByExchange[last.Text()], 64));
+            Deliver(HOSTMSG_EXCHANGE_CODES, EncodeTextSlots(codesByExchange[last.Text()], 64));
         } else if (last.type == HOSTMSG_REQ_INSTRUMENT) {
             Deliver(HOSTMSG_INSTRUMENT, InstrumentBytes(byCode.at(last.Text())));
         } else {

@@ -10,6 +10,7 @@
 
 #include "FakeHost.h"
 #include "app/QuillonApp.h"
+#include "host/WireText.h"
 
 namespace quillon::test {
 
@@ -22,8 +23,6 @@ struct TestInstrument {
 
 std::vector<unsigned char> InstrumentBytes(const TestInstrument& instrument);
 std::vector<unsigned char> QuoteBytes(const std::string& code, std::size_t size = 592);
-// n text slots of `slotSize` bytes.
-std::vector<unsigned char> Slots(const std::vector<std::string>& texts, std::size_t slotSize);
 
 // CFFEX: IF2301 and four IO2301 options on two strikes; CZCE: SR301 and one option.
 std::vector<TestInstrument> SampleMarket();

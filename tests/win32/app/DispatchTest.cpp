@@ -32,7 +32,7 @@ protected:
     }
     void Select(const std::string& code) {
         Deliver(HOSTMSG_INVOKE);
-        Deliver(HOSTMSG_SELECTED, Slots({code}, 64));
+        Deliver(HOSTMSG_SELECTED, EncodeTextSlots({code}, 64));
     }
 };
 
@@ -56,7 +56,7 @@ TEST_F(Dispatch, SelectionRepliesWarnOnlyWhileASelectionIsPending) {
     StartLoaded("");
     MessageBoxWatcher watcher;
     // Without an invocation nothing happens, valid or not.
-    Deliver(HOSTMSG_SELECTED, Slots({"IF2301"}, 64));
+    Deliver(HOSTMSG_SELECTED, EncodeTextSlots({"IF2301"}, 64));
     Deliver(HOSTMSG_SELECTED, 1, nullptr, 0);
     Deliver(HOSTMSG_SELECTED, std::vector<unsigned char>(63, 'A'));
     EXPECT_TRUE(watcher.texts.empty());
@@ -68,11 +68,11 @@ TEST_F(Dispatch, SelectionRepliesWarnOnlyWhileASelectionIsPending) {
         const char* text;
     };
     const Case cases[] = {
-        {1, Slots({"IF2301"}, 64), NoSelection},
+        {1, EncodeTextSlots({"IF2301"}, 64), NoSelection},
         {0, std::vector<unsigned char>(65, 'A'), NoSelection},
-        {0, Slots({""}, 64), NoSelection},
-        {0, Slots({"XX9999"}, 64), InvalidUnderlying},
-        {0, Slots({"SR301C9999"}, 64), InvalidUnderlying},
+        {0, EncodeTextSlots({""}, 64), NoSelection},
+        {0, EncodeTextSlots({"XX9999"}, 64), InvalidUnderlying},
+        {0, EncodeTextSlots({"SR301C9999"}, 64), InvalidUnderlying},
     };
     for (const Case& test : cases) {
         Deliver(HOSTMSG_INVOKE);
@@ -165,9 +165,9 @@ TEST_F(Dispatch, TheDockedBoardFillsTheFrameAtEverySize) {
 
 TEST_F(Dispatch, TheDockedBoardGetsContractListsAndQuotes) {
     StartLoaded("[Startup]\r\nRunMode=3\r\n");
-    Deliver(HOSTMSG_CONTRACT_LIST, Slots({"IF2301", "IO2301-C-3900"}, 32));
+    Deliver(HOSTMSG_CONTRACT_LIST, EncodeTextSlots({"IF2301", "IO2301-C-3900"}, 32));
     EXPECT_EQ(Frame().Board().Contracts(), (std::vector<std::string>{"IF2301", "IO2301-C-3900"}));
-    Deliver(HOSTMSG_CONTRACT_LIST_PUSH, Slots({"SR301"}, 64));
+    Deliver(HOSTMSG_CONTRACT_LIST_PUSH, EncodeTextSlots({"SR301"}, 64));
     EXPECT_EQ(Frame().Board().Contracts(), (std::vector<std::string>{"SR301"}));
     // A malformed list (a negative length, or bytes announced and none passed) is ignored.
     for (int length : {-32, -1, 32}) {

@@ -31,14 +31,14 @@ TEST_F(LoadConversation, RequestsGoOneAtATimeWithGrowingIdsAndEndWithTheContract
     Deliver(HOSTMSG_HOST_TEXT, std::vector<unsigned char>{'h', 'o', 's', 't', 0, 'x'});
     EXPECT_EQ(app::HostText(), "host");
 
-    Deliver(HOSTMSG_EXCHANGES, Slots({"CFFEX", "CZCE"}, 32));
+    Deliver(HOSTMSG_EXCHANGES, EncodeTextSlots({"CFFEX", "CZCE"}, 32));
     ASSERT_EQ(Sent().size(), 3u);
     EXPECT_EQ(Sent()[2].type, HOSTMSG_REQ_EXCHANGE_CODES);
     EXPECT_EQ(Sent()[2].payload.size(), 32u);
     EXPECT_EQ(Sent()[2].Text(), "CFFEX");
     EXPECT_EQ(Sent()[2].requestId, 3);
 
-    Deliver(HOSTMSG_EXCHANGE_CODES, Slots({"IO2301-C-3900", "IF2301"}, 64));
+    Deliver(HOSTMSG_EXCHANGE_CODES, EncodeTextSlots({"IO2301-C-3900", "IF2301"}, 64));
     ASSERT_EQ(Sent().size(), 4u);
     EXPECT_EQ(Sent()[3].Text(), "CZCE");
     EXPECT_EQ(Sent()[3].requestId, 4);
@@ -73,8 +73,8 @@ TEST_F(LoadConversation, RequestsGoOneAtATimeWithGrowingIdsAndEndWithTheContract
 TEST_F(LoadConversation, AnExchangeListOfOneGoesStraightToTheInstruments) {
     Start("[Startup]\r\nRunMode=1\r\n");
     Deliver(HOSTMSG_LOGIN_RESULT, 0);
-    Deliver(HOSTMSG_EXCHANGES, Slots({"SHFE"}, 32));
-    Deliver(HOSTMSG_EXCHANGE_CODES, Slots({"cu2301"}, 64));
+    Deliver(HOSTMSG_EXCHANGES, EncodeTextSlots({"SHFE"}, 32));
+    Deliver(HOSTMSG_EXCHANGE_CODES, EncodeTextSlots({"cu2301"}, 64));
     EXPECT_EQ(SentTypes(), (std::vector<int>{HOSTMSG_REQ_HOST_TEXT, HOSTMSG_REQ_EXCHANGES, HOSTMSG_REQ_EXCHANGE_CODES,
                                              HOSTMSG_REQ_INSTRUMENT}));
 }
@@ -82,7 +82,7 @@ TEST_F(LoadConversation, AnExchangeListOfOneGoesStraightToTheInstruments) {
 TEST_F(LoadConversation, NoCodesAtAllEndTheLoadWithoutData) {
     Start("[Startup]\r\nRunMode=0\r\n");
     Deliver(HOSTMSG_LOGIN_RESULT, 0);
-    Deliver(HOSTMSG_EXCHANGES, Slots({"CFFEX"}, 32));
+    Deliver(HOSTMSG_EXCHANGES, EncodeTextSlots({"CFFEX"}, 32));
     Deliver(HOSTMSG_EXCHANGE_CODES, 0, nullptr, 0);
     EXPECT_EQ(Sent().size(), 3u);
     EXPECT_FALSE(model::SharedMarketData().DataReady());
@@ -93,11 +93,11 @@ TEST_F(LoadConversation, AnInvocationDuringTheLoadIsAnsweredRightAfterTheLastIns
     EXPECT_EQ(FakeInstance().registeredName, "QuillonPopup");
     EXPECT_EQ(FakeInstance().mode, 0);
     Deliver(HOSTMSG_LOGIN_RESULT, 0);
-    Deliver(HOSTMSG_EXCHANGES, Slots({"CFFEX"}, 32));
+    Deliver(HOSTMSG_EXCHANGES, EncodeTextSlots({"CFFEX"}, 32));
     Deliver(HOSTMSG_INVOKE);
     EXPECT_EQ(Sent().back().type, HOSTMSG_REQ_EXCHANGE_CODES);
     EXPECT_TRUE(Frame().IsSelectionPending());
-    Deliver(HOSTMSG_EXCHANGE_CODES, Slots({"IF2301", "IO2301-C-3900"}, 64));
+    Deliver(HOSTMSG_EXCHANGE_CODES, EncodeTextSlots({"IF2301", "IO2301-C-3900"}, 64));
     Deliver(HOSTMSG_INSTRUMENT, InstrumentBytes({"IF2301", "CFFEX", '1', 0.2}));
     EXPECT_EQ(Sent().back().type, HOSTMSG_REQ_INSTRUMENT);
     Deliver(HOSTMSG_INSTRUMENT, InstrumentBytes({"IO2301-C-3900", "CFFEX", '2', 0.2}));
@@ -144,7 +144,7 @@ TEST_F(LoadConversation, AnInstrumentSentTwiceKeepsItsFirstRecordAndTheNewOption
 
 TEST_F(LoadConversation, MalformedMessagesAreIgnoredAndEveryRecordIsFreed) {
     Start("[Startup]\r\nRunMode=0\r\n");
-    std::vector<unsigned char> oneExchange = Slots({"CFFEX"}, 32);
+    std::vector<unsigned char> oneExchange = EncodeTextSlots({"CFFEX"}, 32);
     std::vector<unsigned char> record = InstrumentBytes({"IF2301", "CFFEX", '1', 0.2});
     struct Case {
         int type;
@@ -157,13 +157,13 @@ TEST_F(LoadConversation, MalformedMessagesAreIgnoredAndEveryRecordIsFreed) {
         {HOSTMSG_EXCHANGES, 0, std::vector<unsigned char>(33, 'A'), false},       // not whole slots
         {HOSTMSG_EXCHANGES, 0, {}, true},                                         // no exchange at all
         {HOSTMSG_EXCHANGE_CODES, 0, std::vector<unsigned char>(65, 'A'), false},  // not whole slots
-        {HOSTMSG_EXCHANGE_CODES, 2, Slots({"x"}, 64), false},                     // failure value
+        {HOSTMSG_EXCHANGE_CODES, 2, EncodeTextSlots({"x"}, 64), false},           // failure value
         {HOSTMSG_INSTRUMENT, 0, std::vector<unsigned char>(record.begin(), record.end() - 1), false},
         {HOSTMSG_INSTRUMENT, 0, std::vector<unsigned char>(401, 0), false},
         {HOSTMSG_INSTRUMENT, 5, record, false},
         {HOSTMSG_CONTRACT_LIST, 0, std::vector<unsigned char>(31, 'A'), false},
-        {HOSTMSG_CONTRACT_LIST_PUSH, 0, Slots({"IF2301"}, 64), false},  // before the load
-        {HOSTMSG_QUOTE_PUSH, 0, QuoteBytes("IF2301", 591), false},      // short quote
+        {HOSTMSG_CONTRACT_LIST_PUSH, 0, EncodeTextSlots({"IF2301"}, 64), false},  // before the load
+        {HOSTMSG_QUOTE_PUSH, 0, QuoteBytes("IF2301", 591), false},                // short quote
         {HOSTMSG_QUOTE_REPLY, 3, QuoteBytes("IF2301"), false},
         {HOSTMSG_HOST_TEXT, 0, {}, true},
         {HOSTMSG_UNNAMED_7008, 0, {1, 2, 3}, false},

@@ -24,13 +24,6 @@ using namespace quillon::host;
 
 constexpr int WaitMs = 15000;
 
-std::vector<unsigned char> Slots(const std::vector<std::string>& texts, std::size_t slotSize) {
-    std::vector<unsigned char> bytes(texts.size() * slotSize, 0);
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        WriteTextSlot(reinterpret_cast<char*>(bytes.data() + i * slotSize), slotSize, texts[i]);
-    return bytes;
-}
-
 std::vector<unsigned char> Instrument(const std::string& code, char productClass) {
     std::vector<unsigned char> record(instrument_record::Size, 0);
     WriteText(record.data(), 0, 64, code);
@@ -100,10 +93,10 @@ TEST(QuillonProcess, LoadsFromTheHostAndExitsInOrderSavingTheColumns) {
     ASSERT_TRUE(host.Send(HOSTMSG_LOGIN_RESULT, 0));
     expect(HOSTMSG_REQ_HOST_TEXT, 1);
     expect(HOSTMSG_REQ_EXCHANGES, 2);
-    auto exchanges = Slots({"CFFEX"}, 32);
+    auto exchanges = EncodeTextSlots({"CFFEX"}, 32);
     ASSERT_TRUE(host.Send(HOSTMSG_EXCHANGES, 0, 0, exchanges.data(), exchanges.size()));
     expect(HOSTMSG_REQ_EXCHANGE_CODES, 3, "CFFEX");
-    auto codes = Slots({"IO2301-C-3900", "IF2301"}, 64);
+    auto codes = EncodeTextSlots({"IO2301-C-3900", "IF2301"}, 64);
     ASSERT_TRUE(host.Send(HOSTMSG_EXCHANGE_CODES, 0, 3, codes.data(), codes.size()));
     expect(HOSTMSG_REQ_INSTRUMENT, 4, "IF2301");
     auto future = Instrument("IF2301", '1');

@@ -58,7 +58,7 @@ protected:
 
 TEST_F(DockedBoardThroughFrame, AContractListBuildsTheBoardAndItsQuotesFillIt) {
     const Texts list = {"IF2301", "IO2301-C-4000", "IO2301-P-3900", "IO2301-C-3900"};
-    Deliver(HOSTMSG_CONTRACT_LIST, Slots(list, 32));
+    Deliver(HOSTMSG_CONTRACT_LIST, EncodeTextSlots(list, 32));
     ASSERT_NE(Frame().Board().UnderlyingGrid(), nullptr);
     ASSERT_EQ(Top().GetRowCount(), 2);
     ASSERT_EQ(Tee().GetRowCount(), 3);

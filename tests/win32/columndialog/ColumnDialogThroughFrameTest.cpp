@@ -32,7 +32,7 @@ protected:
         AppFixture::SetUp();
         Start("[Startup]\r\nRunMode=0\r\n");
         LoadMarket(SampleMarket());
-        Deliver(host::HOSTMSG_CONTRACT_LIST_PUSH, Slots({"IF2301", "IO2301-C-4000"}, 64));
+        Deliver(host::HOSTMSG_CONTRACT_LIST_PUSH, host::EncodeTextSlots({"IF2301", "IO2301-C-4000"}, 64));
         std::vector<unsigned char> quote = QuoteBytes("IF2301");
         host::WriteDouble(quote.data(), host::quote_record::LastPrice, 4012.4);
         host::WriteDouble(quote.data(), host::quote_record::PreSettlement, 4000.0);

@@ -47,7 +47,7 @@ protected:
     void StartLoadedWithList() {
         Start(DockedIni);
         LoadMarket(SampleMarket());
-        Deliver(HOSTMSG_CONTRACT_LIST, Slots({"IF2301", "IO2301-C-3900", "IO2301-P-3900"}, 32));
+        Deliver(HOSTMSG_CONTRACT_LIST, EncodeTextSlots({"IF2301", "IO2301-C-3900", "IO2301-P-3900"}, 32));
         ASSERT_EQ(ArrivalBacklog(), 0) << "records left over from the load";
     }
 
@@ -59,8 +59,8 @@ protected:
                 {HOSTMSG_QUOTE_PUSH, 0, QuoteBytes("IO2301-P-3900", 100)},
                 {HOSTMSG_QUOTE_PUSH, 0, {}},
                 {HOSTMSG_HOST_TEXT, 0, {'h', 'o', 's', 't'}},
-                {HOSTMSG_CONTRACT_LIST, 0, Slots({"IF2301", "IO2301-C-3900", "IO2301-P-3900"}, 32)},
-                {HOSTMSG_CONTRACT_LIST_PUSH, -1, Slots({"SR301"}, 64)},
+                {HOSTMSG_CONTRACT_LIST, 0, EncodeTextSlots({"IF2301", "IO2301-C-3900", "IO2301-P-3900"}, 32)},
+                {HOSTMSG_CONTRACT_LIST_PUSH, -1, EncodeTextSlots({"SR301"}, 64)},
                 {HOSTMSG_UNNAMED_7008, 0, std::vector<unsigned char>(10, 0xFF)},
                 {0x1234, 5, {}},
                 {HOSTMSG_INSTRUMENT, 0, std::vector<unsigned char>(401, 1)}};
@@ -108,7 +108,7 @@ TEST_F(ArrivalRecords, AWakeUpThatCannotBePostedLosesNothing) {
     EXPECT_EQ(app::HostText(), "last");
     // The board still takes quotes and the program still answers after all of it.
     const std::size_t before = Sent().size();
-    Deliver(HOSTMSG_CONTRACT_LIST, Slots({"SR301"}, 32));
+    Deliver(HOSTMSG_CONTRACT_LIST, EncodeTextSlots({"SR301"}, 32));
     EXPECT_GT(Sent().size(), before) << "the contract list after the failures was not acted on";
     EXPECT_EQ(ArrivalBacklog(), 0);
 }
@@ -121,7 +121,7 @@ TEST_F(ArrivalRecords, QuoteFloodWhileTheInterfaceIsBusyStaysBoundedAndKeepsOthe
     CallFromHostThread(
         {{HOSTMSG_QUOTE_PUSH, 0, QuoteBytes("IF2301")}, {HOSTMSG_QUOTE_REPLY, 0, QuoteBytes("IO2301-C-3900")}}, Rounds);
     const std::vector<unsigned char> text = {'a', 'f', 't', 'e', 'r'};
-    CallFromHostThread({{HOSTMSG_HOST_TEXT, 0, text}, {HOSTMSG_CONTRACT_LIST, 0, Slots({"SR301"}, 32)}}, 1);
+    CallFromHostThread({{HOSTMSG_HOST_TEXT, 0, text}, {HOSTMSG_CONTRACT_LIST, 0, EncodeTextSlots({"SR301"}, 32)}}, 1);
     EXPECT_EQ(ArrivalBacklog(), static_cast<int>(ArrivalQueue::ConflationThreshold) + 2 + 2)
         << "the flood was not folded past the threshold, or a message after it was lost";
 

@@ -124,7 +124,7 @@ protected:
     // The user invokes the board in the host with `code` selected.
     void Select(const std::string& code) {
         Deliver(HOSTMSG_INVOKE);
-        Deliver(HOSTMSG_SELECTED, Slots({code}, 64));
+        Deliver(HOSTMSG_SELECTED, EncodeTextSlots({code}, 64));
     }
     CDlgOptionTTablePopup* PopupOf(const std::string& underlying) {
         for (CDlgOptionTTablePopup* popup : Frame().PopupBoards()) {
