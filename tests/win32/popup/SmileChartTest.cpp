@@ -16,6 +16,7 @@
 #include "framework/MemoryCanvas.h"
 #include "grid/GridCtrl.h"
 #include "host/HostMessages.h"
+#include "host/WireText.h"
 #include "res/ResourceIds.h"
 
 namespace quillon::test {
@@ -81,7 +82,7 @@ protected:
     }
     CDlgOptionTTablePopup* OpenPopup() {
         Deliver(HOSTMSG_INVOKE);
-        Deliver(HOSTMSG_SELECTED, Slots({"IF2301"}, 64));
+        Deliver(HOSTMSG_SELECTED, EncodeTextSlots({"IF2301"}, 64));
         return Frame().PopupBoards().empty() ? nullptr : Frame().PopupBoards().back();
     }
     // An option quoted at the prices of `volatility` one point below and above it.
