@@ -78,7 +78,7 @@ CGridCtrl::CGridCtrl()
       cachedWindow_(GetSysColor(COLOR_WINDOW)),
       cachedButtonFace_(GetSysColor(COLOR_BTNFACE)),
       cachedButtonShadow_(GetSysColor(COLOR_BTNSHADOW)),
-      cellClass_(&GridCellClassOf<CGridCell>("CGridCell")) {
+      cellClass_(&GridCellClassOf<CGridCell>()) {
     RegisterWindowClass();
     EnsureOleForThisThread();
     InitializeCriticalSection(&lock_);

@@ -156,8 +156,6 @@ public:
     bool IsValid(int row, int col) const { return row >= 0 && row < rowCount_ && col >= 0 && col < columnCount_; }
     bool DeleteAllItems();
 
-    void SetCellClass(const GridCellClass* cellClass) { cellClass_ = cellClass; }
-    const GridCellClass* GetCellClass() const { return cellClass_; }
     // The default cell for a cell in a fixed row and/or column.
     CGridDefaultCell* GetDefaultCell(bool fixedRow, bool fixedColumn);
     const CGridDefaultCell* GetDefaultCell(bool fixedRow, bool fixedColumn) const;

@@ -21,6 +21,9 @@ inline constexpr std::size_t ExchangeWidth = 232 - 64;
 inline constexpr std::size_t ProductClassOffset = 232;
 inline constexpr std::size_t PriceTickOffset = 264;
 inline constexpr char OptionClass = '2';
+static_assert(CodeOffset + CodeWidth <= ExchangeOffset && ExchangeOffset + ExchangeWidth <= ProductClassOffset &&
+                  PriceTickOffset + sizeof(double) <= Size,
+              "the instrument record's fields follow each other inside its 400 bytes");
 }  // namespace instrument_record
 
 // QuoteRecord: the 592-byte payload of HOSTMSG_QUOTE_PUSH and HOSTMSG_QUOTE_REPLY.
@@ -48,6 +51,9 @@ inline constexpr std::size_t BidPrice = 264;
 inline constexpr std::size_t BidVolume = 272;  // int32
 inline constexpr std::size_t AskPrice = 280;
 inline constexpr std::size_t AskVolume = 288;  // int32
+static_assert(CodeOffset + CodeWidth <= LastPrice && LowerLimit + sizeof(double) <= UpdateTimeOffset &&
+                  UpdateTimeOffset + UpdateTimeWidth <= BidPrice && AskVolume + sizeof(std::int32_t) <= Size,
+              "the quote record's fields follow each other inside its 592 bytes");
 }  // namespace quote_record
 
 // Field reads and writes at a byte offset. The caller guarantees the record is at least
