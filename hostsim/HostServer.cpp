@@ -94,6 +94,9 @@ bool HostServer::Listen(std::string& error) {
     Say("hostsim listening on " + options_.address.host + ":" + std::to_string(port_) + " (" +
         std::to_string(market_.Size()) + " instruments on " + std::to_string(market_.Exchanges().size()) +
         " exchanges)");
+    // Each line a person reads has a twin of key=value fields for the scripts.
+    Say("ready host=" + options_.address.host + " port=" + std::to_string(port_) +
+        " instruments=" + std::to_string(market_.Size()) + " exchanges=" + std::to_string(market_.Exchanges().size()));
     return true;
 }
 
@@ -409,6 +412,7 @@ void HostServer::HandleInstrumentRequest(const Frame& frame) {
         link.loaded = true;
         const double seconds = std::chrono::duration<double>(Clock::now() - link.firstInstrumentAt).count();
         Say("plugin loaded all " + std::to_string(total) + " instruments in " + Seconds(seconds) + " s");
+        Say("loaded instruments=" + std::to_string(total) + " seconds=" + Seconds(seconds));
     }
 }
 
@@ -506,9 +510,9 @@ void HostServer::NoteRequestAfterLoad(const char* name) {
     if (!link.loaded || link.askedAfterLoad) return;
     link.askedAfterLoad = true;
     char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.3f",
-                  std::chrono::duration<double>(Clock::now() - link.helloAt).count());
+    std::snprintf(seconds, sizeof seconds, "%.3f", std::chrono::duration<double>(Clock::now() - link.helloAt).count());
     Say(std::string("plugin's first request after the load: ") + name + ", " + seconds + " s after its hello");
+    Say(std::string("first-request-after-load request=") + name + " seconds=" + seconds);
 }
 
 void HostServer::RunCommands(Clock::time_point now) {
@@ -640,6 +644,13 @@ void HostServer::ReportStats() {
         std::to_string(connection_ ? connection_->subscribed.size() : 0) + ", rounds " +
         std::to_string(engine_.Round()) + (paused_ ? ", paused" : "") + (options_.flood ? ", flood" : "") +
         (Paced() ? ", paced at " + Seconds(options_.quoteRate) + "/s, " + std::to_string(missed) + " missed" : ""));
+    Say("host-stats connected=" + std::to_string(connection_ ? 1 : 0) +
+        " frames_in=" + std::to_string(totals_.framesIn) + " frames_out=" + std::to_string(totals_.framesOut) +
+        " bytes_in=" + std::to_string(totals_.bytesIn) + " bytes_out=" + std::to_string(totals_.bytesOut) +
+        " quotes=" + std::to_string(totals_.quotesOut) + " rate=" + rate + " seconds=" + Seconds(seconds) +
+        " subscribed=" + std::to_string(connection_ ? connection_->subscribed.size() : 0) +
+        " rounds=" + std::to_string(engine_.Round()) + " paused=" + std::to_string(paused_ ? 1 : 0) +
+        " flood=" + std::to_string(options_.flood ? 1 : 0) + " missed=" + std::to_string(Paced() ? missed : 0));
     lastReport_ = now;
     quotesAtLastReport_ = totals_.quotesOut;
     missedAtLastReport_ = totals_.quotesMissed;

@@ -85,88 +85,23 @@ export QUILLON_WINE_DIR="$root/build/bench-wine-$windows_build"
 
 # ---------------------------------------------------------------------------------------
 # Processes: one Wine session for the whole run; one hostsim and at most one Windows
-# program at a time, each in a session of its own, so Ctrl-C reaches only this script,
-# which then closes them in order.
-hostsim_pid="" quillon_pid="" windows_pid="" session_started=0 fifo="$out/hostsim.commands"
+# program at a time (scripts/processes.sh).
+# shellcheck source=scripts/processes.sh
+source scripts/processes.sh
 
-host_command() { [ -n "$hostsim_pid" ] && { echo "$1" >&3; } 2>/dev/null || true; }
-alive() { [ -n "$1" ] && kill -0 "$1" 2>/dev/null; }
-
-# Waits up to $2 seconds for process $1 to end.
-wait_gone() {
-  local limit=$(( $2 * 10 ))
-  for _ in $(seq 1 "$limit"); do alive "$1" || return 0; sleep 0.1; done
-  return 1
-}
-
-stop_quillon() {
-  [ -n "$quillon_pid" ] || return 0
-  if alive "$quillon_pid"; then
-    host_command close
-    if ! wait_gone "$quillon_pid" 30; then
-      say "Quillon.exe did not exit within 30 s of the closing message; stopping it"
-      kill -- "-$quillon_pid" 2>/dev/null
-    fi
-  fi
-  wait "$quillon_pid" 2>/dev/null
-  local status=$?
-  [ $status -eq 0 ] || say "note: Quillon.exe ended with status $status (its output: ${bench_log%.log}.out)"
-  quillon_pid=""
-}
-
-stop_hostsim() {
-  [ -n "$hostsim_pid" ] || return 0
-  if alive "$hostsim_pid"; then
-    host_command quit
-    wait_gone "$hostsim_pid" 3 || kill "$hostsim_pid" 2>/dev/null
-  fi
-  wait "$hostsim_pid" 2>/dev/null
-  hostsim_pid=""
-  exec 3>&-
-  rm -f "$fifo"
+# Quillon closed as a host closes it, with a word when it did not end cleanly.
+close_quillon() {
+  stop_quillon
+  [ "${quillon_status:-0}" -eq 0 ] ||
+    say "note: Quillon.exe ended with status $quillon_status (its output: ${bench_log%.log}.out)"
 }
 
 cleanup() {
   trap - EXIT INT TERM
-  stop_quillon
-  if alive "$windows_pid"; then kill -- "-$windows_pid" 2>/dev/null; fi
-  stop_hostsim
-  # Ends every Windows process of the session, Quillon included if it hung, and Xvfb.
-  if [ $session_started -eq 1 ]; then bash scripts/wine-session.sh stop >/dev/null 2>&1; fi
+  stop_processes
 }
 trap cleanup EXIT
 trap 'say "interrupted; stopping what was started"; exit 130' INT TERM
-
-fail() { say "$*"; exit 1; }
-
-# Starts hostsim with the given options on a free port; $hostsim_log gets its output.
-start_hostsim() {
-  hostsim_log="$1"; shift
-  rm -f "$fifo"; mkfifo "$fifo" || fail "cannot make $fifo"
-  # Read-write, so neither side blocks on opening and hostsim never sees its input end.
-  exec 3<>"$fifo"
-  setsid "$hostsim_program" --listen 127.0.0.1:0 "$@" <"$fifo" >"$hostsim_log" 2>&1 &
-  hostsim_pid=$!
-  for _ in $(seq 1 300); do
-    grep -q "hostsim listening on" "$hostsim_log" 2>/dev/null && break
-    alive "$hostsim_pid" || fail "hostsim ended at start: $(tail -n 3 "$hostsim_log")"
-    sleep 0.1
-  done
-  port=$(sed -nE '1s/^hostsim listening on [^:]+:([0-9]+) .*/\1/p' "$hostsim_log")
-  [ -n "$port" ] || fail "no listening line from hostsim"
-}
-
-# Waits up to $2 seconds for a hostsim line holding $1.
-wait_host_line() {
-  local limit=$(( $2 * 10 ))
-  for _ in $(seq 1 "$limit"); do
-    grep -q -F -- "$1" "$hostsim_log" && return 0
-    alive "$hostsim_pid" || fail "hostsim ended while waiting for: $1"
-    [ -z "$quillon_pid" ] || alive "$quillon_pid" || fail "Quillon.exe ended while waiting for: $1"
-    sleep 0.1
-  done
-  fail "no '$1' from hostsim within $2 s (see ${hostsim_log#"$root"/})"
-}
 
 # The column set Quillon starts with when none is saved, and that set with every analytics
 # column (on both sides of a T board).
@@ -195,9 +130,7 @@ start_quillon() {
   [ -n "${4:-}" ] && printf '%s' "$4" >>"$app/Quillon.INI"
   : >"$bench_log"
   # Wine reads a Unix path through drive Z:.
-  TESSEL_HOST="127.0.0.1:$port" QUILLON_BENCH_LOG="Z:${bench_log//\//\\}" \
-    setsid bash scripts/wine-run.sh "$app/Quillon.exe" 0 >"${bench_log%.log}.out" 2>&1 &
-  quillon_pid=$!
+  start_quillon_from "$app" "${bench_log%.log}.out" QUILLON_BENCH_LOG="Z:${bench_log//\//\\}"
 }
 
 # The Windows process of Quillon.exe (Wine names it after the program), for /proc.
@@ -205,28 +138,10 @@ quillon_process() {
   ps -s "$quillon_pid" -o pid=,comm= 2>/dev/null | awk '$2 ~ /^Quillon\.exe/ {print $1; exit}'
 }
 
-# Runs a Windows program in the session to its end: its own process group, so Ctrl-C
-# interrupts the wait here and the clean-up ends it.
-run_windows() {
-  local output="$1"; shift
-  setsid bash scripts/wine-run.sh "$@" >"$output" 2>&1 &
-  windows_pid=$!
-  wait "$windows_pid"
-  local status=$?
-  windows_pid=""
-  return $status
-}
-
-probe() { run_windows "$out/probe.out" "$bin/quillon_e2e_probe.exe" "$@"; }
-# The probe's pattern for a title: hexadecimal UTF-8, whatever Wine's locale.
-pattern() { printf 'x:%s' "$(printf '%s' "$1" | od -An -tx1 | tr -d ' \n')"; }
 board_title() { printf '期权T型报价--%s' "$1"; }
 
 # ---------------------------------------------------------------------------------------
 # Reading the figures.
-
-# The value of key $2 in a "kind key=value ..." line $1.
-field() { awk -v key="$2" '{for (i = 2; i <= NF; i++) {split($i, kv, "="); if (kv[1] == key) {print kv[2]; exit}}}' <<<"$1"; }
 
 # Median of the numbers on standard input (one a line); empty for none.
 median() { sort -g | awk '{v[NR] = $1} END {if (NR == 0) exit; if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
@@ -274,8 +189,7 @@ say "implied volatility: $(tr '\n' ';' <"$out/implied-volatility.out")"
 
 # ---------------------------------------------------------------------------------------
 say "starting the Wine session (prefix build/bench-wine-$windows_build; the first run makes it: about half a minute)"
-bash scripts/wine-session.sh start >/dev/null 2>&1 || fail "the Wine session did not start"
-session_started=1
+start_wine_session >/dev/null 2>&1
 # shellcheck disable=SC1091
 source "$QUILLON_WINE_DIR/session"; export DISPLAY
 
@@ -297,9 +211,9 @@ for size in 2000 10000 30000; do
   for run in $(seq 1 "$runs"); do
     start_hostsim "$out/load-$size-$run.hostsim.log" --instruments "$size"
     start_quillon normal "$out/load-$size-$run.log"
-    wait_host_line "plugin's first request after the load" 600
-    total=$(grep -m1 -oE '\(([0-9]+) instruments' "$hostsim_log" | tr -dc 0-9)
-    seconds=$(sed -nE "s/^plugin's first request after the load: [A-Z_]+, ([0-9.]+) s after its hello/\1/p" "$hostsim_log")
+    wait_host_line "first-request-after-load " 600
+    total=$host_instruments
+    seconds=$(field "$(grep -m1 '^first-request-after-load ' "$hostsim_log")" seconds)
     login=$(grep -m1 '^login ' "$bench_log") ready=$(grep -m1 '^ready ' "$bench_log")
     own=""
     if [ -n "$login" ] && [ -n "$ready" ]; then
@@ -309,7 +223,7 @@ for size in 2000 10000 30000; do
     echo "$seconds" >>"$out/load-$size.host"
     [ -n "$own" ] && echo "$own" >>"$out/load-$size.own"
     record "load.$size.instruments" "$total"
-    stop_quillon
+    close_quillon
     stop_hostsim
   done
   record "load.$size.host" "$(median <"$out/load-$size.host")"
@@ -326,14 +240,13 @@ ingest_step() {
   local rate=$1 label=$2 before after lines sent missed verdict
   host_command stats
   before=$(grep -c '^stats ' "$bench_log")
-  local host_before; host_before=$(grep -c '^stats: ' "$hostsim_log")
+  local host_before; host_before=$(grep -c '^host-stats ' "$hostsim_log")
   if [ "$rate" = flood ]; then host_command "rate flood"; else host_command "rate quotes $rate"; fi
   sleep "$step_seconds"
   host_command stats
-  for _ in $(seq 1 30); do [ "$(grep -c '^stats: ' "$hostsim_log")" -gt "$host_before" ] && break; sleep 0.1; done
-  local host_stats; host_stats=$(grep '^stats: ' "$hostsim_log" | tail -n 1)
-  sent=$(sed -nE 's/.*\(([0-9.]+)\/s over.*/\1/p' <<<"$host_stats")
-  missed=$(sed -nE 's/.* ([0-9]+) missed.*/\1/p' <<<"$host_stats")
+  for _ in $(seq 1 30); do [ "$(grep -c '^host-stats ' "$hostsim_log")" -gt "$host_before" ] && break; sleep 0.1; done
+  local host_stats; host_stats=$(grep '^host-stats ' "$hostsim_log" | tail -n 1)
+  sent=$(field "$host_stats" rate) missed=$(field "$host_stats" missed)
   after=$(grep -c '^stats ' "$bench_log")
   lines=$(grep '^stats ' "$bench_log" | sed -n "$((before + 1)),${after}p")
   if [ -z "$lines" ]; then
@@ -425,11 +338,11 @@ open_popups() {
 ingest_popups() {
   start_hostsim "$out/ingest-$1.hostsim.log" "${chain_options[@]}"
   start_quillon popup "$out/ingest-$1.log" "$2" "${3:-}"
-  wait_host_line "plugin loaded all" 120
+  wait_host_line "loaded instruments=" 120
   open_popups
   sleep 2
   ingest_ladder "$1"
-  stop_quillon
+  close_quillon
   stop_hostsim
 }
 
@@ -444,12 +357,12 @@ say "ingest: normal run mode, the docked board showing 500 contracts, ${step_sec
 start_hostsim "$out/ingest-docked.hostsim.log" "${chain_options[@]}"
 host_command "list $docked_codes"
 start_quillon normal "$out/ingest-docked.log"
-wait_host_line "plugin's first request after the load" 120
+wait_host_line "first-request-after-load " 120
 host_command "show 0 0 1280 900"
 probe wait-window "$(pattern "期权T型报价")" 30000 || fail "the frame did not show within 30 s"
 sleep 2
 ingest_ladder docked
-stop_quillon
+close_quillon
 stop_hostsim
 
 # ---------------------------------------------------------------------------------------
@@ -460,13 +373,13 @@ latency_runs() {
   for run in $(seq 1 "$runs"); do
     start_hostsim "$out/latency-$label-$run.hostsim.log" "${chain_options[@]}" --stamp
     start_quillon popup "$out/latency-$label-$run.log" "$columns"
-    wait_host_line "plugin loaded all" 120
+    wait_host_line "loaded instruments=" 120
     open_popups
     host_command "rate quotes 20000"
     sleep "$step_seconds"
     host_command stats
     sleep 0.5
-    stop_quillon
+    close_quillon
     stop_hostsim
     for kind in write paint; do
       line=$(grep "^latency kind=$kind " "$bench_log" | tail -n 1)
@@ -538,7 +451,7 @@ listing30="$out/market-30000.txt"
 mapfile -t futures30 < <(awk '$3 == "future" {print $2}' "$listing30" | head -n 10)
 start_hostsim "$out/memory.hostsim.log" --instruments 30000
 start_quillon popup "$out/memory.log"
-wait_host_line "plugin loaded all" 600
+wait_host_line "loaded instruments=" 600
 sleep 2
 record "memory.loaded" "$(memory_now)"
 say "  after the load: $(result memory.loaded) (VmRSS VmHWM MiB, Quillon's private MiB, GDI, USER)"
@@ -563,7 +476,7 @@ done
 sleep 2
 record "memory.cycles" "$(memory_now)"
 say "  after $cycles cycles: $(result memory.cycles)"
-stop_quillon
+close_quillon
 stop_hostsim
 
 # ---------------------------------------------------------------------------------------

@@ -105,48 +105,13 @@ else
   export QUILLON_WINE_DIR="$out/wine-$windows_build" QUILLON_WINE_MANAGED=1
 fi
 
-hostsim_pid="" quillon_pid="" session_started=0 interrupted=0
-fifo="$out/hostsim.commands"
+# shellcheck source=scripts/processes.sh
+source scripts/processes.sh
 hostsim_log="$out/hostsim.log"
-
-host_command() { echo "$1" >&3 2>/dev/null || true; }
-
-quillon_running() { [ -n "$quillon_pid" ] && kill -0 "$quillon_pid" 2>/dev/null; }
-
-# Waits up to $2 seconds for Quillon to end; its exit status is in $quillon_status.
-quillon_status=""
-wait_for_quillon() {
-  local limit=$(( $1 * 10 ))
-  for _ in $(seq 1 "$limit"); do
-    if ! quillon_running; then
-      wait "$quillon_pid" 2>/dev/null; quillon_status=$?
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
 
 cleanup() {
   trap - EXIT INT TERM
-  if quillon_running; then
-    say "sending the host's closing message (0x1006)"
-    host_command close
-    if wait_for_quillon 30; then
-      say "Quillon.exe exited with status $quillon_status"
-    else
-      say "Quillon.exe did not exit within 30 s of the closing message; stopping it"
-      kill -- "-$quillon_pid" 2>/dev/null || kill "$quillon_pid" 2>/dev/null
-    fi
-  fi
-  if [ -n "$hostsim_pid" ] && kill -0 "$hostsim_pid" 2>/dev/null; then
-    host_command quit
-    for _ in $(seq 1 30); do kill -0 "$hostsim_pid" 2>/dev/null || break; sleep 0.1; done
-    kill "$hostsim_pid" 2>/dev/null
-  fi
-  exec 3>&-
-  rm -f "$fifo"
-  if [ $session_started -eq 1 ]; then bash scripts/wine-session.sh stop >/dev/null 2>&1; fi
+  stop_processes loud
   [ -f "$app/grid.xml" ] && say "column set saved in ${app#"$root"/}/grid.xml"
   if [ $headless -eq 1 ]; then
     say "screenshots: ${shots#"$root"/} ($(find "$shots" -name '*.png' | wc -l) pictures)"
@@ -156,54 +121,23 @@ cleanup() {
 trap cleanup EXIT
 trap 'interrupted=1' INT TERM
 
-fail() { say "$*"; exit 1; }
-
-# Waits up to $2 seconds for a line of hostsim's log holding $1; fails saying what is missing.
-wait_for_log() {
-  local limit=$(( $2 * 10 ))
-  for _ in $(seq 1 "$limit"); do
-    grep -q -F -- "$1" "$hostsim_log" 2>/dev/null && return 0
-    kill -0 "$hostsim_pid" 2>/dev/null || { tail -n 5 "$hostsim_log"; fail "hostsim ended while waiting for: $3"; }
-    quillon_running || [ -z "$quillon_pid" ] || fail "Quillon.exe ended while waiting for: $3"
-    [ $interrupted -eq 1 ] && exit 1
-    sleep 0.1
-  done
-  fail "no $3 within $2 s (see ${hostsim_log#"$root"/})"
-}
-
-probe() { bash scripts/wine-run.sh "$bin/quillon_e2e_probe.exe" "$@"; }
-# The probe's pattern for a title: hexadecimal UTF-8, whatever Wine's locale.
-pattern() { printf 'x:%s' "$(printf '%s' "$1" | od -An -tx1 | tr -d ' \n')"; }
-
 say "starting the Wine session (the first run makes a Wine prefix: about half a minute)"
-bash scripts/wine-session.sh start || fail "the Wine session did not start"
-session_started=1
+start_wine_session
 # shellcheck disable=SC1091
 source "$QUILLON_WINE_DIR/session"; export DISPLAY
 
-rm -f "$fifo"; mkfifo "$fifo" || fail "cannot make $fifo"
-# Read-write, so neither side blocks on opening and hostsim never sees the end of its input.
-# hostsim and Quillon run in sessions of their own: Ctrl-C reaches only this script, which
-# then closes them in order.
-exec 3<>"$fifo"
-setsid "$hostsim_program" --listen 127.0.0.1:0 --instruments "$instruments" --log <"$fifo" >"$hostsim_log" 2>&1 &
-hostsim_pid=$!
-wait_for_log "hostsim listening on" 30 "listening line from hostsim"
-listening=$(head -n 1 "$hostsim_log")
-port=$(sed -E 's/^hostsim listening on [^:]+:([0-9]+) .*/\1/' <<<"$listening")
-total=$(sed -E 's/.*\(([0-9]+) instruments.*/\1/' <<<"$listening")
-say "$listening"
+start_hostsim "$hostsim_log" --instruments "$instruments" --log
+total=$host_instruments
+say "$(head -n 1 "$hostsim_log")"
 
 say "starting Quillon.exe under Wine ($mode run mode), host 127.0.0.1:$port"
-# The host's window handle stands on the command line; hostsim has no window, so 0.
-TESSEL_HOST="127.0.0.1:$port" setsid bash scripts/wine-run.sh "$app/Quillon.exe" 0 >"$out/quillon.log" 2>&1 &
-quillon_pid=$!
+start_quillon_from "$app" "$out/quillon.log"
 
-wait_for_log "log-in accepted" 60 "log-in from Quillon.exe"
+wait_host_line "log-in accepted" 60 "log-in from Quillon.exe"
 say "logged in; loading $total instruments"
 shown=0
 for _ in $(seq 1 1200); do
-  grep -q -F "plugin loaded all" "$hostsim_log" && break
+  grep -q '^loaded instruments=' "$hostsim_log" && break
   quillon_running || fail "Quillon.exe ended during the load"
   [ $interrupted -eq 1 ] && exit 1
   loaded=$(grep -c "REQ_INSTRUMENT" "$hostsim_log")
@@ -213,7 +147,7 @@ for _ in $(seq 1 1200); do
   fi
   sleep 0.1
 done
-wait_for_log "plugin loaded all" 1 "complete load"
+wait_host_line "loaded instruments=" 1 "complete load"
 say "$(grep -m1 -o 'plugin loaded all.*' "$hostsim_log")"
 
 # Codes from the exchange lists hostsim sent: the first CFFEX future and the first CZCE call.
@@ -247,7 +181,7 @@ if [ "$mode" = popup ]; then
   probe move "$(pattern "$title")" "$x" "$y" >/dev/null
   say "chart opened: $title"
 else
-  wait_for_log "QUOTE_SUBSCRIBE" 30 "subscriptions of the contract list"
+  wait_host_line "QUOTE_SUBSCRIBE" 30 "subscriptions of the contract list"
   say "contract list: $future and its options; showing the frame (the link's show window)"
   host_command "show 0 0 1280 720"
   probe wait-window "$(pattern "期权T型报价")" 30000 >/dev/null || fail "the frame did not show within 30 s"
@@ -263,7 +197,8 @@ start=$SECONDS next_shot=$SECONDS shot=0
 while [ $interrupted -eq 0 ]; do
   if ! quillon_running; then
     wait "$quillon_pid" 2>/dev/null
-    fail "Quillon.exe ended by itself with status $? (its output: ${out#"$root"/}/quillon.log)"
+    status=$? quillon_pid=""
+    fail "Quillon.exe ended by itself with status $status (its output: ${out#"$root"/}/quillon.log)"
   fi
   if [ $headless -eq 1 ] && [ $SECONDS -ge $next_shot ]; then
     shot=$((shot + 1))

@@ -342,7 +342,9 @@ TEST(HostServerTest, LongLoadReportsProgressAndStatsSummariseTheLink) {
     }
     ASSERT_TRUE(running.WaitFor([](const HostServerStats& stats) { return stats.loaded; }));
     running.Server().Post("stats");
-    ASSERT_TRUE(running.WaitFor([&](const HostServerStats&) { return HasLineStarting(running.Lines(), "stats: "); }));
+    // The key=value twin comes right after the line a person reads.
+    ASSERT_TRUE(
+        running.WaitFor([&](const HostServerStats&) { return HasLineStarting(running.Lines(), "host-stats "); }));
 
     const std::vector<std::string> lines = running.Lines();
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
@@ -353,6 +355,11 @@ TEST(HostServerTest, LongLoadReportsProgressAndStatsSummariseTheLink) {
     EXPECT_TRUE(HasLineStarting(lines, "-> 0x3004 INSTRUMENT value=0 id=1 len=400 " + reference.At(0).code));
     const std::string frames = std::to_string(reference.Size() + 1);
     EXPECT_TRUE(HasLineStarting(lines, "stats: plugin connected, frames in " + frames + " out " + frames));
+    // The same for the scripts, as key=value fields.
+    EXPECT_TRUE(HasLineStarting(lines, "ready host=127.0.0.1 port=" + std::to_string(running.Port()) +
+                                           " instruments=" + std::to_string(reference.Size())));
+    EXPECT_TRUE(HasLineStarting(lines, "loaded instruments=" + std::to_string(reference.Size()) + " seconds="));
+    EXPECT_TRUE(HasLineStarting(lines, "host-stats connected=1 frames_in=" + frames + " frames_out=" + frames));
 }
 
 }  // namespace
@@ -482,9 +489,8 @@ TEST(HostServerTest, PacedQuotesGoRoundTheSubscriptionsAtTheirRateAndReportWhatW
     running.Server().Post("stats");
     ASSERT_TRUE(running.WaitFor([&](const HostServerStats&) { return HasLineStarting(running.Lines(), "stats: "); }));
     const std::vector<std::string> lines = running.Lines();
-    const auto stats = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
-        return line.rfind("stats: ", 0) == 0;
-    });
+    const auto stats =
+        std::find_if(lines.begin(), lines.end(), [](const std::string& line) { return line.rfind("stats: ", 0) == 0; });
     EXPECT_NE(stats->find("paced at 1000.00/s"), std::string::npos) << *stats;
 
     // Flood takes over from the pace, and a pace can be set again by command.
@@ -516,9 +522,9 @@ TEST(HostServerTest, TheFirstRequestAfterTheLoadIsTimedFromTheHello) {
     const std::string timed = "plugin's first request after the load: ";
     ASSERT_TRUE(running.WaitFor([&](const HostServerStats&) { return HasLineStarting(running.Lines(), timed); }));
     const std::vector<std::string> lines = running.Lines();
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [&](const std::string& line) { return line.rfind(timed, 0) == 0; }),
-              1);
+    EXPECT_EQ(
+        std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.rfind(timed, 0) == 0; }),
+        1);
     EXPECT_TRUE(HasLineStarting(lines, timed + "REQ_CONTRACT_LIST, "));
 }
 
