@@ -261,6 +261,7 @@ void CMainFrame::HandleDataMessage(int value, int msgType, const unsigned char* 
             OnSelectedCode(value, data, dataLen);
             break;
         case HOSTMSG_UNNAMED_7008:
+            // Hosts send it; it is taken like the other data messages and asks for nothing.
             break;
     }
 }

@@ -55,18 +55,17 @@ bool CDlgOptionTTable::Create(HWND parent) {
 }
 
 BOOL CDlgOptionTTable::OnInitDialog() {
-    CDialog::OnInitDialog();
-    InitialiseBoard();
+    CQuoteBoard::OnInitDialog();
     layoutTimer_.Start(hwnd_, LayoutTimerId, LayoutTimerPeriodMs);
     return TRUE;
 }
 
+void CDlgOptionTTable::OnDestroyBoard() {
+    layoutTimer_.Stop();
+}
+
 INT_PTR CDlgOptionTTable::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_DESTROY:
-            layoutTimer_.Stop();
-            ReleaseBoard();
-            return FALSE;
         // WM_CLOSE would end the dialog by default; the board stays until the frame goes.
         case WM_CLOSE:
             return TRUE;
@@ -74,7 +73,7 @@ INT_PTR CDlgOptionTTable::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
             OnSize(LOWORD(lParam), HIWORD(lParam));
             return TRUE;
     }
-    return CDialog::DialogProc(message, wParam, lParam);
+    return CQuoteBoard::DialogProc(message, wParam, lParam);
 }
 
 bool CDlgOptionTTable::OnTimer(UINT_PTR id) {

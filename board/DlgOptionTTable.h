@@ -63,6 +63,7 @@ protected:
     bool OnNotify(int controlId, NMHDR* header, LRESULT& result) override;
     bool OnCommand(int id, int notifyCode, HWND control) override;
     bool OnTimer(UINT_PTR id) override;
+    void OnDestroyBoard() override;
 
 private:
     void BuildUnderlyingRows();

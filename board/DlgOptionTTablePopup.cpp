@@ -92,8 +92,7 @@ BoardGrids CDlgOptionTTablePopup::Grids() {
 }
 
 BOOL CDlgOptionTTablePopup::OnInitDialog() {
-    CDialog::OnInitDialog();
-    InitialiseBoard();
+    CQuoteBoard::OnInitDialog();
 
     RECT window = GetWindowRect();
     initialSize_ = {window.right - window.left, window.bottom - window.top};
@@ -104,10 +103,6 @@ BOOL CDlgOptionTTablePopup::OnInitDialog() {
 
 INT_PTR CDlgOptionTTablePopup::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_DESTROY:
-            smile_.reset();
-            ReleaseBoard();
-            return FALSE;
         case WM_SHOWWINDOW:
             // Escape only hides the popup: its chart goes out of sight with it and comes
             // back with it.
@@ -132,7 +127,11 @@ INT_PTR CDlgOptionTTablePopup::DialogProc(UINT message, WPARAM wParam, LPARAM lP
             if (lParam) OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
             return FALSE;  // the system fills in the rest
     }
-    return CDialog::DialogProc(message, wParam, lParam);
+    return CQuoteBoard::DialogProc(message, wParam, lParam);
+}
+
+void CDlgOptionTTablePopup::OnDestroyBoard() {
+    smile_.reset();
 }
 
 bool CDlgOptionTTablePopup::OnTimer(UINT_PTR id) {

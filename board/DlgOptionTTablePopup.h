@@ -81,6 +81,7 @@ protected:
     bool OnCommand(int id, int notifyCode, HWND control) override;
     bool OnNotify(int controlId, NMHDR* header, LRESULT& result) override;
     bool OnTimer(UINT_PTR id) override;
+    void OnDestroyBoard() override;
     // The "关闭" button and Enter. Escape keeps the dialog's default: the window is only
     // hidden, stays subscribed and comes back with the next request for its underlying.
     void OnOK() override { ClosePopup(); }

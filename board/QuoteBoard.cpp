@@ -16,7 +16,8 @@ CQuoteBoard::CQuoteBoard(UINT templateId) : CDialog(templateId) {
     icon_ = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
-void CQuoteBoard::InitialiseBoard() {
+BOOL CQuoteBoard::OnInitDialog() {
+    CDialog::OnInitDialog();
     underlyingGrid_ = CGridCtrl::FromDlgItem(hwnd_, IDC_UNDERLYING_GRID);
     boardGrid_ = CGridCtrl::FromDlgItem(hwnd_, IDC_BOARD_GRID);
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
@@ -25,14 +26,18 @@ void CQuoteBoard::InitialiseBoard() {
     analytics_.Update(hwnd_, underlyingGrid_, boardGrid_);
     flashes_.Attach(hwnd_);
     staleTimer_.Start(hwnd_, StaleCheckTimerId, StaleCheckIntervalMs);
+    return TRUE;
 }
 
-void CQuoteBoard::ReleaseBoard() {
+INT_PTR CQuoteBoard::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_DESTROY) return CDialog::DialogProc(message, wParam, lParam);
+    OnDestroyBoard();
     analytics_.Stop();
     flashes_.Forget();
     staleTimer_.Stop();
     // The grid objects go with their windows, which are destroyed right after.
     underlyingGrid_ = boardGrid_ = clickedGrid_ = nullptr;
+    return FALSE;
 }
 
 bool CQuoteBoard::OnBoardTimer(UINT_PTR id, bool working) {

@@ -29,10 +29,13 @@ protected:
     explicit CQuoteBoard(UINT templateId);
 
     // The shared part of WM_INITDIALOG: binds the grids, sets the icon, gives the grids
-    // their columns from the shared column set and starts the board's timers.
-    void InitialiseBoard();
-    // WM_DESTROY: the timers stop, and the grid objects go with their windows.
-    void ReleaseBoard();
+    // their columns from the shared column set and starts the board's timers. A board
+    // calls it first from its own.
+    BOOL OnInitDialog() override;
+    // WM_DESTROY: the board's own goes first (OnDestroyBoard), then the shared timers stop
+    // and the grid objects go with their windows. A board ends its procedure here.
+    INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    virtual void OnDestroyBoard() {}
     // WM_TIMER of the analytics, flash and quiet-instrument timers; false for any other.
     // `working` is false once the board is on its way out: the ticks then do nothing.
     bool OnBoardTimer(UINT_PTR id, bool working = true);

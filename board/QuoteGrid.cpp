@@ -30,6 +30,8 @@ void ConfigureQuoteGrid(CGridCtrl& grid) {
     }
     grid.SetEditable(false);
 
+    // Cleared before and again after selection is enabled: the first clear meets a grid
+    // that may not select yet, the second one that can.
     grid.SelectCellRange(-1, -1, -1, -1);
     grid.SetFocusCell(-1, -1);
     grid.EnableSelection(true);
