@@ -24,20 +24,6 @@ using grid::CGridCtrl;
 
 namespace {
 
-struct InstrumentFacts {
-    std::string exchange;
-    bool isOption = false;
-    double tick = 0.0;
-};
-
-std::optional<InstrumentFacts> LookUpInstrument(const std::string& code) {
-    std::optional<model::InstrumentRecordBytes> record = model::SharedMarketData().FindInstrument(code);
-    if (!record) return std::nullopt;
-    return InstrumentFacts{host::InstrumentExchange(record->data()),
-                           host::InstrumentProductClass(record->data()) == host::instrument_record::OptionClass,
-                           host::InstrumentPriceTick(record->data())};
-}
-
 bool RectsDiffer(const RECT& a, const RECT& b) {
     return a.left != b.left || a.top != b.top || a.right != b.right || a.bottom != b.bottom;
 }

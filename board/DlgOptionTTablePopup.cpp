@@ -48,13 +48,10 @@ struct CachedOption {
 };
 
 std::optional<CachedOption> CachedOptionOf(const std::string& code, std::chrono::system_clock::time_point now) {
-    std::optional<model::InstrumentRecordBytes> instrument = model::SharedMarketData().FindInstrument(code);
-    if (!instrument || host::InstrumentProductClass(instrument->data()) != host::instrument_record::OptionClass)
-        return std::nullopt;
-    const std::string exchange = host::InstrumentExchange(instrument->data());
-    std::optional<model::OptionCodeParts> parts = model::ParseOptionCode(code, exchange);
-    const std::optional<OptionTerms> terms =
-        MakeOptionTerms(code, exchange, host::InstrumentPriceTick(instrument->data()), now);
+    const std::optional<InstrumentFacts> instrument = LookUpInstrument(code);
+    if (!instrument || !instrument->isOption) return std::nullopt;
+    std::optional<model::OptionCodeParts> parts = model::ParseOptionCode(code, instrument->exchange);
+    const std::optional<OptionTerms> terms = MakeOptionTerms(code, instrument->exchange, instrument->tick, now);
     if (!parts || !terms) return std::nullopt;
     return CachedOption{std::move(*parts), *terms};
 }
@@ -286,33 +283,30 @@ void CDlgOptionTTablePopup::RebuildRows() {
 
 void CDlgOptionTTablePopup::RewriteCachedQuotes() {
     for (const auto& [code, cached] : quotes_) {
-        std::optional<model::InstrumentRecordBytes> instrument = model::SharedMarketData().FindInstrument(code);
+        const std::optional<InstrumentFacts> instrument = LookUpInstrument(code);
         if (!instrument) continue;
-        const double tick = host::InstrumentPriceTick(instrument->data());
-        const bool isOption = host::InstrumentProductClass(instrument->data()) == host::instrument_record::OptionClass;
         bool isCall = false;
         std::string strike;
-        if (isOption) {
-            std::optional<model::OptionCodeParts> parts =
-                model::ParseOptionCode(code, host::InstrumentExchange(instrument->data()));
+        if (instrument->isOption) {
+            std::optional<model::OptionCodeParts> parts = model::ParseOptionCode(code, instrument->exchange);
             if (!parts) continue;  // no strike, no row
             isCall = parts->isCall;
             strike = parts->strike;
         }
-        WriteQuote(cached.latest.data(), cached.hasPrevious, cached.Previous(), isOption, isCall, strike, tick);
+        WriteQuote(cached.latest.data(), cached.hasPrevious, cached.Previous(), instrument->isOption, isCall, strike,
+                   instrument->tick);
     }
 }
 
 void CDlgOptionTTablePopup::SetInstrumentMuted(const std::string& code, bool muted) {
     const COLORREF colour = muted ? StaleTextColour : grid::GridColourNotSet;
-    std::optional<model::InstrumentRecordBytes> instrument = model::SharedMarketData().FindInstrument(code);
+    const std::optional<InstrumentFacts> instrument = LookUpInstrument(code);
     if (!instrument) return;
-    if (host::InstrumentProductClass(instrument->data()) != host::instrument_record::OptionClass) {
+    if (!instrument->isOption) {
         if (underlyingGrid_) SetInstrumentTextColour(*underlyingGrid_, 1, false, false, colour);
         return;
     }
-    const std::optional<model::OptionCodeParts> parts =
-        model::ParseOptionCode(code, host::InstrumentExchange(instrument->data()));
+    const std::optional<model::OptionCodeParts> parts = model::ParseOptionCode(code, instrument->exchange);
     auto entry = parts ? strikeRowIndex_.find(parts->strike) : strikeRowIndex_.end();
     if (entry == strikeRowIndex_.end() || !boardGrid_) return;
     SetInstrumentTextColour(*boardGrid_, FindRowByIndex(*boardGrid_, entry->second), true, parts->isCall, colour);

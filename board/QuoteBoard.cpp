@@ -5,12 +5,22 @@
 #include "board/ColumnCatalogue.h"
 #include "board/ColumnSet.h"
 #include "board/QuoteGrid.h"
+#include "host/WireRecords.h"
 #include "model/DataMutex.h"
+#include "model/MarketData.h"
 #include "res/ResourceIds.h"
 
 namespace quillon::board {
 
 using grid::CGridCtrl;
+
+std::optional<InstrumentFacts> LookUpInstrument(const std::string& code) {
+    std::optional<model::InstrumentRecordBytes> record = model::SharedMarketData().FindInstrument(code);
+    if (!record) return std::nullopt;
+    return InstrumentFacts{host::InstrumentExchange(record->data()),
+                           host::InstrumentProductClass(record->data()) == host::instrument_record::OptionClass,
+                           host::InstrumentPriceTick(record->data())};
+}
 
 CQuoteBoard::CQuoteBoard(UINT templateId) : CDialog(templateId) {
     icon_ = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));

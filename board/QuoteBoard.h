@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "board/AnalyticsColumns.h"
@@ -13,6 +14,16 @@
 #include "grid/GridCtrl.h"
 
 namespace quillon::board {
+
+// What a board needs to know of an instrument to place its quotes.
+struct InstrumentFacts {
+    std::string exchange;
+    bool isOption = false;
+    double tick = 0.0;
+};
+
+// The facts of an instrument the host defined; nothing for an unknown code.
+std::optional<InstrumentFacts> LookUpInstrument(const std::string& code);
 
 // What the docked board and the popups share: a dialog from a resource template with two
 // grids (the futures' quotes above, control 1000; the T board below, control 1016), the
