@@ -368,13 +368,11 @@ void CMainFrame::RouteQuote(int value, const unsigned char* data, int dataLen) {
         if (IsPopupRunMode()) {
             // Deliveries to popups run under the lock, which keeps the popup set still; the
             // first popup open for the routing key takes the quote.
-            bool delivered = false;
-            popups_.ForEach([&](board::CDlgOptionTTablePopup& popup) {
-                if (delivered || popup.CloseRequested()) return;
-                if (!framework::EqualsIgnoringCaseCodePage936(popup.UnderlyingCode(), routingKey)) return;
-                popup.OnQuote(quote->data(), isOption, isCall, strike, tick);
-                delivered = true;
+            board::CDlgOptionTTablePopup* popup = popups_.FindFirst([&](const board::CDlgOptionTTablePopup& open) {
+                return !open.CloseRequested() &&
+                       framework::EqualsIgnoringCaseCodePage936(open.UnderlyingCode(), routingKey);
             });
+            if (popup != nullptr) popup->OnQuote(quote->data(), isOption, isCall, strike, tick);
             return;
         }
     }

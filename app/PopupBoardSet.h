@@ -37,6 +37,16 @@ public:
         model::DataLock lock;
         for (const auto& entry : popups_) visit(*entry.first);
     }
+    // Holding the lock: the first popup in set order that `matches`, else null. The caller
+    // holds the lock itself for as long as it uses the popup.
+    template <typename Match>
+    Popup* FindFirst(Match matches) const {
+        model::DataLock lock;
+        for (const auto& entry : popups_) {
+            if (matches(*entry.first)) return entry.first;
+        }
+        return nullptr;
+    }
 
 private:
     std::map<Popup*, std::unique_ptr<Popup>> popups_;
