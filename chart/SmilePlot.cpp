@@ -162,7 +162,10 @@ double StrikeUnit(const std::vector<SmileStrike>& strikes) {
     return std::pow(10.0, std::floor(std::log10(strikes.front().strike))) / 10;
 }
 
-SmileSeries SideSeries(const SmileScene& scene, const Mapping& map, SideVolatilities SmileStrike::*side, int barShift) {
+// One side's series; each point's height also goes to its strike's place (`placeY`), for
+// the tip.
+SmileSeries SideSeries(SmileScene& scene, const Mapping& map, SideVolatilities SmileStrike::*side, int barShift,
+                       std::optional<int> StrikePlace::*placeY) {
     SmileSeries series;
     const std::vector<SmileStrike>& strikes = scene.strikes;
     for (std::size_t i = 0; i < strikes.size(); ++i) {
@@ -170,7 +173,10 @@ SmileSeries SideSeries(const SmileScene& scene, const Mapping& map, SideVolatili
         const double x = map.X(strikes[i].strike);
         const auto mid = Usable(here.mid);
         if (mid) {
-            if (auto point = map.Inside(x, map.Y(*mid))) series.points.push_back(*point);
+            if (auto point = map.Inside(x, map.Y(*mid))) {
+                series.points.push_back(*point);
+                scene.places[i].*placeY = point->y;
+            }
             // Only neighbours are joined: a strike without a volatility breaks the line.
             if (i + 1 < strikes.size()) {
                 if (auto next = Usable((strikes[i + 1].*side).mid)) {
@@ -265,19 +271,11 @@ SmileScene LayoutSmile(const SmileData& data, int width, int height, TextSize te
         scene.strikeTicks.push_back(
             {static_cast<int>(std::lround(map.X(value))), Fixed(value, DecimalsOf(strikeStep))});
 
-    scene.calls = SideSeries(scene, map, &SmileStrike::call, -BarOffset);
-    scene.puts = SideSeries(scene, map, &SmileStrike::put, BarOffset);
-    for (std::size_t i = 0; i < scene.strikes.size(); ++i) {
-        const SmileStrike& strike = scene.strikes[i];
-        StrikePlace place{i, static_cast<int>(std::lround(map.X(strike.strike))), std::nullopt, std::nullopt};
-        if (auto v = Usable(strike.call.mid)) {
-            if (auto point = map.Inside(map.X(strike.strike), map.Y(*v))) place.callY = point->y;
-        }
-        if (auto v = Usable(strike.put.mid)) {
-            if (auto point = map.Inside(map.X(strike.strike), map.Y(*v))) place.putY = point->y;
-        }
-        scene.places.push_back(place);
-    }
+    for (std::size_t i = 0; i < scene.strikes.size(); ++i)
+        scene.places.push_back(
+            {i, static_cast<int>(std::lround(map.X(scene.strikes[i].strike))), std::nullopt, std::nullopt});
+    scene.calls = SideSeries(scene, map, &SmileStrike::call, -BarOffset, &StrikePlace::callY);
+    scene.puts = SideSeries(scene, map, &SmileStrike::put, BarOffset, &StrikePlace::putY);
     if (data.underlyingPrice && std::isfinite(*data.underlyingPrice)) {
         const double x = map.X(*data.underlyingPrice);
         if (x >= scene.plot.left && x <= scene.plot.right - 1) scene.priceX = static_cast<int>(std::lround(x));
