@@ -66,6 +66,7 @@ wait_host_line() {
 # for it as NAME=value words in $3....
 start_quillon_from() {
   local app=$1 output=$2; shift 2
+  # The host's window handle stands on the command line; hostsim has no window, so 0.
   TESSEL_HOST="127.0.0.1:$port" env "$@" setsid bash scripts/wine-run.sh "$app/Quillon.exe" 0 >"$output" 2>&1 &
   quillon_pid=$!
 }
