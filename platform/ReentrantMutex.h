@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 namespace quillon::platform {
 
-// A mutex the holding thread may take again; each Lock needs its Unlock. On Windows an
-// unnamed Win32 mutex waited on without time-out, elsewhere a recursive std::mutex.
+// A mutex the holding thread may take again; each Lock needs its Unlock, and an Unlock
+// from a thread that does not hold it changes nothing. On Windows a critical section waited
+// on without time-out, elsewhere a std::mutex.
 class ReentrantMutex {
 public:
     ReentrantMutex();
@@ -15,6 +17,9 @@ public:
 
     void Lock();
     void Unlock();
+    // How many Locks so far found the mutex held by another thread and had to wait: only
+    // those leave the process (on Windows, and under Wine, the uncontended path does not).
+    std::uint64_t ContendedWaits() const;
 
 private:
     struct Impl;

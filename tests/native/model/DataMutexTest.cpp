@@ -1,4 +1,4 @@
-// Also built into the Win32 suite, where DataMutex is a Win32 mutex.
+// Also built into the Win32 suite, where DataMutex is a critical section.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -26,6 +26,7 @@ TEST(DataMutex, ExcludesASecondThreadWhileHeldReentrantly) {
     std::atomic<bool> otherAcquired{false};
     std::atomic<bool> otherSawOwnerReleased{false};
     std::thread other;
+    const std::uint64_t waitsBefore = DataMutex().ContendedWaits();
 
     LockData();
     {
@@ -59,6 +60,8 @@ TEST(DataMutex, ExcludesASecondThreadWhileHeldReentrantly) {
     other.join();
     EXPECT_TRUE(otherAcquired.load());
     EXPECT_TRUE(otherSawOwnerReleased.load());
+    // The other thread waited once; the owner's re-entries never did.
+    EXPECT_EQ(DataMutex().ContendedWaits(), waitsBefore + 1);
 
     // The other thread has let go again: this thread can take it.
     DataLock after;
