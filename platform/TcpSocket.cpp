@@ -268,7 +268,14 @@ void TcpSocket::Close() {
 }
 
 void TcpSocket::Shutdown() const {
-    if (IsOpen()) shutdown(Native(handle_), ShutdownBoth);
+    if (!IsOpen()) return;
+    shutdown(Native(handle_), ShutdownBoth);
+#ifdef _WIN32
+    // A receive already blocked on another thread does not return for a shutdown on
+    // Windows (nor under Wine), as it does elsewhere: it is cancelled. One started after
+    // the shutdown returns at once.
+    CancelIoEx(reinterpret_cast<HANDLE>(Native(handle_)), nullptr);
+#endif
 }
 
 bool TcpSocket::SetNonBlocking(bool nonBlocking) const {

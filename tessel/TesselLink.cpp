@@ -17,8 +17,6 @@ namespace {
 constexpr int RetryIntervalMs = 200;
 // A host that stops reading must not hold the user-interface thread forever.
 constexpr int SendTimeoutMs = 10000;
-// How long the reader waits for bytes before looking at the stop flag again.
-constexpr int ReadPollMs = 100;
 constexpr std::size_t ReadChunk = 64 * 1024;
 
 std::optional<std::string> EnvironmentText(const char* name) {
@@ -101,7 +99,8 @@ void TesselLink::Destroy() {
 void TesselLink::RequestStop() {
     std::lock_guard lock(stopMutex_);
     stopping_.store(true);
-    // Wakes a reader and any writer blocked on the link; the link thread closes the socket.
+    // Wakes the reader blocked in its receive and any writer blocked on the link; the link
+    // thread closes the socket.
     if (liveSocket_ != nullptr) liveSocket_->Shutdown();
     stopSignal_.notify_all();
 }
@@ -181,12 +180,12 @@ bool TesselLink::SendHello(const platform::TcpSocket& socket) {
 void TesselLink::ReadFrames(const platform::TcpSocket& socket) {
     host::FrameReader reader;
     std::vector<unsigned char> chunk(ReadChunk);
+    // The reader blocks in the receive itself: a wait before each receive cost a second
+    // trip to the window server for every reply of the load. A stop shuts the socket down
+    // (RequestStop), which ends the receive.
     while (!Stopping()) {
-        platform::SocketWait wait = socket.WaitReadable(ReadPollMs);
-        if (wait == platform::SocketWait::TimedOut) continue;
-        if (wait == platform::SocketWait::Failed) return;
         platform::TcpSocket::IoResult received = socket.Receive(chunk.data(), chunk.size());
-        if (received.status != platform::TcpSocket::Io::Done) return;
+        if (received.status != platform::TcpSocket::Io::Done || Stopping()) return;
         reader.Feed(chunk.data(), received.bytes);
         while (std::optional<host::Frame> frame = reader.Next()) {
             if (Stopping()) return;

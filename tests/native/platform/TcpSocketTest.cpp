@@ -1,4 +1,5 @@
-// The socket layer the link's both ends stand on, over real loopback connections.
+// The socket layer the link's both ends stand on, over real loopback connections. Also
+// built into the Windows suites, where Winsock does the work.
 #include <gtest/gtest.h>
 
 #include <chrono>
