@@ -99,11 +99,14 @@ bool ArrivalPump::Hand(host::ArrivalRecord* record) {
 // ArrivalRecordPostSize) is still taken, so the message keeps its one meaning.
 bool ArrivalPump::PostWake() const {
     const UINT message = framework::ApiMsgArriveMessage();
-    return message != 0 && PostMessageW(window_, message, 0, 0) != FALSE;
+    if (message == 0) return false;
+    bench_trace::CountServerCall(bench_trace::ServerCall::Post);
+    return PostMessageW(window_, message, 0, 0) != FALSE;
 }
 
 bool ArrivalPump::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == framework::ApiMsgArriveMessage()) {
+        bench_trace::CountServerCall(bench_trace::ServerCall::Get);
         if (wParam == 0 && lParam == 0) {
             OnWake();
         } else if (ArrivalRecordPtr record = host::TakePostedArrival(wParam, lParam)) {
@@ -112,13 +115,14 @@ bool ArrivalPump::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return true;
     }
     if (message != WM_TIMER) return false;
+    if (wParam == TurnTimerId || wParam == RepaintTimerId) bench_trace::CountServerCall(bench_trace::ServerCall::Get);
     switch (wParam) {
         case TurnTimerId:
-            turnTimer_.Stop();
+            StopTimer(turnTimer_);
             OnWake();
             return true;
         case RepaintTimerId:
-            repaintTimer_.Stop();
+            StopTimer(repaintTimer_);
             board::FlushDeferredRepaints();
             lastRepaint_ = std::chrono::steady_clock::now();
             return true;
@@ -173,8 +177,9 @@ void ArrivalPump::OnWake() {
     // turn. Posted messages come before input and paint, so while input waits the next
     // turn goes behind it on a timer.
     PaintUnderFlood();
+    bench_trace::CountServerCall(bench_trace::ServerCall::QueueStatus);
     if (HIWORD(GetQueueStatus(QS_INPUT)) != 0 || !PostWake()) {
-        if (!turnTimer_.Start(window_, TurnTimerId, 1)) arrivals_.CancelWake();
+        if (!StartTimer(turnTimer_, TurnTimerId, 1)) arrivals_.CancelWake();
     }
 }
 
@@ -183,6 +188,8 @@ void ArrivalPump::OnWake() {
 // every turn. (Explicitly here also because a turn inside a modal box's loop runs within
 // the turn that opened the box, whose batch would hold these repaints until the box closes.)
 void ArrivalPump::PaceRepaints(board::RepaintBatch& repaints) {
+    // A turn that changed nothing on screen (every reply of the load) costs no timer.
+    if (!board::RepaintsPending()) return;
     const auto now = std::chrono::steady_clock::now();
     if (now - lastRepaint_ >= FloodPaintInterval) {
         repaints.Flush();
@@ -190,15 +197,30 @@ void ArrivalPump::PaceRepaints(board::RepaintBatch& repaints) {
         return;
     }
     repaints.Defer();
+    // Armed already for the frame's end since the last repaint: setting it again would
+    // only cost a trip and push the repaint later.
+    if (repaintTimer_.IsRunning()) return;
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(FloodPaintInterval - (now - lastRepaint_));
-    repaintTimer_.Start(window_, RepaintTimerId, static_cast<UINT>(std::max<long long>(1, wait.count())));
+    StartTimer(repaintTimer_, RepaintTimerId, static_cast<UINT>(std::max<long long>(1, wait.count())));
+}
+
+bool ArrivalPump::StartTimer(framework::WindowTimer& timer, UINT_PTR id, UINT intervalMs) {
+    StopTimer(timer);
+    bench_trace::CountServerCall(bench_trace::ServerCall::Timer);
+    return timer.Start(window_, id, intervalMs);
+}
+
+void ArrivalPump::StopTimer(framework::WindowTimer& timer) {
+    if (!timer.IsRunning()) return;
+    bench_trace::CountServerCall(bench_trace::ServerCall::Timer);
+    timer.Stop();
 }
 
 void ArrivalPump::PaintUnderFlood() {
     const auto now = std::chrono::steady_clock::now();
     if (now - lastFloodPaint_ < floodPaintInterval_) return;
     // The repaint timer cannot fire while wake-ups keep coming: its work is done here.
-    repaintTimer_.Stop();
+    StopTimer(repaintTimer_);
     board::FlushDeferredRepaints();
     lastRepaint_ = now;
     EnumThreadWindows(GetCurrentThreadId(), &PaintPendingUpdates, 0);

@@ -60,6 +60,9 @@ private:
     // Repaints now, or on a timer once a display frame has passed since the last.
     void PaceRepaints(board::RepaintBatch& repaints);
     void PaintUnderFlood();
+    // The pump's timers, counted for the bench trace.
+    bool StartTimer(framework::WindowTimer& timer, UINT_PTR id, UINT intervalMs);
+    void StopTimer(framework::WindowTimer& timer);
     void WriteStats() const;
 
     Dispatch dispatch_;

@@ -5,6 +5,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cinttypes>
 #include <cstdio>
 #include <memory>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "host/HostCallback.h"
+#include "model/DataMutex.h"
 
 namespace quillon::app::bench_trace {
 
@@ -43,6 +45,17 @@ struct Trace {
 Trace& State() {
     static Trace trace;
     return trace;
+}
+
+constexpr std::size_t ServerCallKinds = static_cast<std::size_t>(ServerCall::Wait) + 1;
+constexpr const char* ServerCallNames[ServerCallKinds] = {"post", "get", "queue_status", "send", "timer", "wait"};
+std::atomic<std::uint64_t> serverCalls[ServerCallKinds];
+// The counts at log-in, so that the load's own calls are reported.
+std::uint64_t serverCallsAtLogin[ServerCallKinds];
+
+std::uint64_t ServerCallsSoFar(std::size_t kind) {
+    if (kind == static_cast<std::size_t>(ServerCall::Wait)) return model::DataMutex().ContendedWaits();
+    return serverCalls[kind].load(std::memory_order_relaxed);
 }
 
 std::int64_t NowUs() {
@@ -106,12 +119,33 @@ bool Enabled() {
     return State().file != nullptr;
 }
 
+void CountServerCall(ServerCall call) {
+    serverCalls[static_cast<std::size_t>(call)].fetch_add(1, std::memory_order_relaxed);
+}
+
 void OnLogin() {
-    if (Enabled()) WriteLine("login us=" + std::to_string(NowUs()));
+    if (!Enabled()) return;
+    for (std::size_t kind = 0; kind < ServerCallKinds; ++kind) serverCallsAtLogin[kind] = ServerCallsSoFar(kind);
+    WriteLine("login us=" + std::to_string(NowUs()));
 }
 
 void OnDataReady(std::size_t instruments) {
-    if (Enabled()) WriteLine("ready us=" + std::to_string(NowUs()) + " instruments=" + std::to_string(instruments));
+    if (!Enabled()) return;
+    WriteLine("ready us=" + std::to_string(NowUs()) + " instruments=" + std::to_string(instruments));
+    std::uint64_t made[ServerCallKinds];
+    std::uint64_t total = 0;
+    for (std::size_t kind = 0; kind < ServerCallKinds; ++kind) {
+        made[kind] = ServerCallsSoFar(kind) - serverCallsAtLogin[kind];
+        total += made[kind];
+    }
+    char figure[64];
+    std::snprintf(figure, sizeof figure, "%.2f",
+                  instruments == 0 ? 0.0 : static_cast<double>(total) / static_cast<double>(instruments));
+    std::string line = "load-trace instruments=" + std::to_string(instruments) + " calls=" + std::to_string(total) +
+                       " per_instrument=" + figure;
+    for (std::size_t kind = 0; kind < ServerCallKinds; ++kind)
+        line += std::string(" ") + ServerCallNames[kind] + "=" + std::to_string(made[kind]);
+    WriteLine(line);
 }
 
 void OnQuoteWritten(std::int32_t stamp) {

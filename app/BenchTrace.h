@@ -17,6 +17,19 @@ namespace quillon::app::bench_trace {
 void Open();
 bool Enabled();
 
+// Calls into the window server that the program's side of a host message costs. Counted
+// always (a relaxed increment, from any thread); the load-trace line at DataReady gives
+// them per instrument from log-in on, which is how the load's cost per reply is read.
+enum class ServerCall {
+    Post,         // a wake-up posted by the library's thread
+    Get,          // a message taken off the queue for the pump (a wake-up or its timer)
+    QueueStatus,  // a look at the queue for waiting input
+    Send,         // a request written to the link
+    Timer,        // a timer set or killed by the pump
+    Wait,         // DataMutex found held by another thread (DataMutex counts these itself)
+};
+void CountServerCall(ServerCall call);
+
 void OnLogin();
 void OnDataReady(std::size_t instruments);
 // A quote's cells have been written; `stamp` is the host's send time (0: not stamped).

@@ -43,10 +43,12 @@ CMainFrame::CMainFrame()
       loader_(model::SharedMarketData(), loadRequests_, Settings().newOptionType) {}
 
 void CMainFrame::HostLoadRequests::ExchangeCodes(const std::string& exchange) {
+    bench_trace::CountServerCall(bench_trace::ServerCall::Send);
     SendExchangeSlotRequest(HOSTMSG_REQ_EXCHANGE_CODES, exchange);
 }
 
 void CMainFrame::HostLoadRequests::Instrument(const std::string& code) {
+    bench_trace::CountServerCall(bench_trace::ServerCall::Send);
     SendCodeSlotRequest(HOSTMSG_REQ_INSTRUMENT, code);
 }
 

@@ -170,6 +170,10 @@ void FlushDeferredRepaints() {
     }
 }
 
+bool RepaintsPending() {
+    return !batchedGrids.empty();
+}
+
 int FindRowByIndex(const CGridCtrl& grid, int index) {
     // Rows stand in index order unless something has moved them: try the row first.
     if (index >= 1 && index < grid.GetRowCount()) {

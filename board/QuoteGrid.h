@@ -85,6 +85,8 @@ private:
 
 // Invalidates the grids a deferred batch left behind.
 void FlushDeferredRepaints();
+// Whether a batch, open or deferred, holds a grid to invalidate.
+bool RepaintsPending();
 
 // The display row (1 and up) whose column-0 cell carries `index` as data, or -1.
 int FindRowByIndex(const grid::CGridCtrl& grid, int index);
