@@ -82,6 +82,15 @@ void FrameReader::Feed(const unsigned char* bytes, std::size_t length) {
 }
 
 std::optional<Frame> FrameReader::Next() {
+    std::optional<FrameView> view = NextView();
+    if (!view) return std::nullopt;
+    Frame frame;
+    frame.header = view->header;
+    if (view->length != 0) frame.payload.assign(view->payload, view->payload + view->length);
+    return frame;
+}
+
+std::optional<FrameView> FrameReader::NextView() {
     if (broken_ || Pending() < FrameHeaderSize) return std::nullopt;
     const unsigned char* start = buffer_.data() + consumed_;
     std::optional<FrameHeader> header = DecodeFrameHeader(start, FrameHeaderSize);
@@ -93,9 +102,10 @@ std::optional<Frame> FrameReader::Next() {
     }
     std::size_t frameSize = FrameHeaderSize + static_cast<std::size_t>(header->dataLen);
     if (Pending() < frameSize) return std::nullopt;
-    Frame frame;
+    FrameView frame;
     frame.header = *header;
-    frame.payload.assign(start + FrameHeaderSize, start + frameSize);
+    frame.length = frameSize - FrameHeaderSize;
+    if (frame.length != 0) frame.payload = start + FrameHeaderSize;
     consumed_ += frameSize;
     return frame;
 }

@@ -54,6 +54,13 @@ struct Frame {
     std::vector<unsigned char> payload;
 };
 
+// A frame still in the reader's buffer: its payload is valid until the reader is fed again.
+struct FrameView {
+    FrameHeader header;
+    const unsigned char* payload = nullptr;  // null when the payload is empty
+    std::size_t length = 0;
+};
+
 // Turns a byte stream, fed in whatever pieces the socket gives, into frames. Once a
 // header with an invalid length arrives the reader is broken for good: the link ends.
 class FrameReader {
@@ -61,6 +68,10 @@ public:
     void Feed(const unsigned char* bytes, std::size_t length);
     // The next complete frame, or nothing when more bytes are needed (or broken).
     std::optional<Frame> Next();
+    // The same without copying the payload out: the link's reader hands each frame to the
+    // program's callback, which copies what it keeps, so a copy here was one allocation
+    // per frame for nothing.
+    std::optional<FrameView> NextView();
     bool Broken() const { return broken_; }
     // Bytes received but not yet returned as frames.
     std::size_t Pending() const { return buffer_.size() - consumed_; }

@@ -187,7 +187,7 @@ void TesselLink::ReadFrames(const platform::TcpSocket& socket) {
         platform::TcpSocket::IoResult received = socket.Receive(chunk.data(), chunk.size());
         if (received.status != platform::TcpSocket::Io::Done || Stopping()) return;
         reader.Feed(chunk.data(), received.bytes);
-        while (std::optional<host::Frame> frame = reader.Next()) {
+        while (std::optional<host::FrameView> frame = reader.NextView()) {
             if (Stopping()) return;
             Deliver(*frame);
         }
@@ -196,19 +196,18 @@ void TesselLink::ReadFrames(const platform::TcpSocket& socket) {
     }
 }
 
-void TesselLink::Deliver(const host::Frame& frame) {
+void TesselLink::Deliver(const host::FrameView& frame) {
     if (frame.header.msgType == host::LinkShowWindowType || frame.header.msgType == host::LinkHideWindowType) {
         ApplyWindowFrame(frame);
         return;
     }
     host::TesselCallback callback = callback_.load();
     if (callback == nullptr) return;
-    const void* data = frame.payload.empty() ? nullptr : frame.payload.data();
-    callback(static_cast<int>(frame.header.msgType), frame.header.value, data, frame.header.dataLen,
+    callback(static_cast<int>(frame.header.msgType), frame.header.value, frame.payload, frame.header.dataLen,
              frame.header.requestId);
 }
 
-void TesselLink::ApplyWindowFrame(const host::Frame& frame) {
+void TesselLink::ApplyWindowFrame(const host::FrameView& frame) {
     HWND window = ownWindow_.load();
     if (window == nullptr || !IsWindow(window)) return;
     if (frame.header.msgType == host::LinkHideWindowType) {
@@ -217,8 +216,7 @@ void TesselLink::ApplyWindowFrame(const host::Frame& frame) {
     }
     // Asynchronous both: the link thread must never wait for the user-interface thread,
     // which may itself be waiting to send on the link.
-    if (std::optional<host::WindowPlacement> placement =
-            host::DecodeWindowPlacement(frame.payload.data(), frame.payload.size())) {
+    if (std::optional<host::WindowPlacement> placement = host::DecodeWindowPlacement(frame.payload, frame.length)) {
         SetWindowPos(window, nullptr, placement->x, placement->y, placement->width, placement->height,
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
     }

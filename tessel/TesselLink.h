@@ -41,8 +41,8 @@ private:
     std::optional<platform::TcpSocket> ConnectWithRetry(const host::LinkAddress& address, int timeoutMs);
     bool SendHello(const platform::TcpSocket& socket);
     void ReadFrames(const platform::TcpSocket& socket);
-    void Deliver(const host::Frame& frame);
-    void ApplyWindowFrame(const host::Frame& frame);
+    void Deliver(const host::FrameView& frame);
+    void ApplyWindowFrame(const host::FrameView& frame);
     void Notify(int msgType, int value);
     void RequestStop();
     bool Stopping() const { return stopping_.load(); }
