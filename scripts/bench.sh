@@ -13,21 +13,27 @@ cd "$root" || exit 1
 
 usage() {
   cat <<'EOF'
-usage: bash scripts/bench.sh [--step-seconds N] [--runs N] [--quick] [--no-build] [--no-doc]
+usage: bash scripts/bench.sh [--step-seconds N] [--runs N] [--quick] [--no-build] [--no-doc] [--only LIST]
   --step-seconds N  seconds per ingest step and per latency and ceiling run (default 20)
   --runs N          runs of the load and latency measurements, medians reported (default 3)
   --quick           a short pass to try the harness: 1 run, 6-second steps, 10 popup cycles
   --no-build        use build/bench-linux and build/bench-win32 (or -win64) as they are
   --no-doc          print the table but leave docs/BENCHMARKS.md alone
+  --only LIST       only these sections, comma-separated, of: analytics, load, ingest,
+                    latency, ceiling, paint, memory (the others show n/a), to try the
+                    harness; implies --no-doc
 Raw logs of every run go to out/bench/. The Windows build measured is the one this machine
 runs (scripts/windows-builds.sh; QUILLON_WINDOWS_BUILDS=win64 chooses the x86-64 one).
 EOF
 }
 
 step_seconds=20 runs=3 cycles=100 build=1 write_doc=1
+all_sections="analytics load ingest latency ceiling paint memory"
+only=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --step-seconds) step_seconds="${2:-}"; shift ;;
+    --only) only="${2:-}"; shift ;;
     --runs) runs="${2:-}"; shift ;;
     --quick) step_seconds=6 runs=1 cycles=10 ;;
     --no-build) build=0 ;;
@@ -40,6 +46,19 @@ done
 for number in "$step_seconds" "$runs"; do
   [[ "$number" =~ ^[1-9][0-9]*$ ]] || { echo "bench: '$number' is not a positive whole number" >&2; exit 2; }
 done
+sections="$all_sections"
+if [ -n "$only" ]; then
+  sections=""
+  for section in ${only//,/ }; do
+    [[ " $all_sections " == *" $section "* ]] ||
+      { echo "bench: '$section' is not a section (one of: $all_sections)" >&2; exit 2; }
+    sections+=" $section"
+  done
+  [ -n "$sections" ] || { echo "bench: --only needs at least one section" >&2; exit 2; }
+  write_doc=0
+fi
+# True when section $1 runs.
+runs_section() { [[ " $sections " == *" $1 "* ]]; }
 
 say() { echo "bench: $*"; }
 started_at=$SECONDS
@@ -48,11 +67,16 @@ if ! windows_build=$(bash scripts/windows-builds.sh --first); then
   say "no Windows build can run on this machine:"; bash scripts/windows-builds.sh; exit 1
 fi
 export QUILLON_WINE_ARCH="$windows_build"
+# $build_label names, beside each figure, the build that gave it.
 if [ "$windows_build" = win64 ]; then
   windows_toolchain=cmake/mingw-x86_64.cmake windows_machine="MinGW-w64 x86-64" wine_loader=/usr/lib/wine/wine64
+  build_label="x86-64, wine64"
 else
   windows_toolchain=cmake/mingw-i686.cmake windows_machine="MinGW-w64 i686" wine_loader=/usr/lib/wine/wine
+  build_label="i686, wine32"
 fi
+native_label="native x86-64 (Linux)"
+
 say "Windows build: $windows_build ($windows_machine), under $wine_loader"
 
 linux_build="$root/build/bench-linux"
@@ -64,17 +88,17 @@ if [ $build -eq 1 ]; then
   { cmake -S . -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
     cmake --build "$linux_build" -j2 --target hostsim implied_volatility_bench; } >build/bench-build-linux.log 2>&1 ||
     { tail -n 40 build/bench-build-linux.log; say "hostsim build failed"; exit 1; }
-  say "building Quillon.exe, TesselAPI.dll, the probe, null_plugin.exe, grid_paint_bench.exe (log: build/bench-build-win32.log)"
+  say "building Quillon.exe, TesselAPI.dll, the probe, null_plugin.exe, empty_window.exe, grid_paint_bench.exe (log: build/bench-build-win32.log)"
   { cmake -S . -B "$win32_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$windows_toolchain" \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
-    cmake --build "$win32_build" -j2 --target Quillon TesselAPI quillon_e2e_probe null_plugin grid_paint_bench; } \
+    cmake --build "$win32_build" -j2 --target Quillon TesselAPI quillon_e2e_probe null_plugin empty_window grid_paint_bench; } \
     >build/bench-build-win32.log 2>&1 ||
     { tail -n 40 build/bench-build-win32.log; say "win32 build failed"; exit 1; }
 fi
 hostsim_program="$linux_build/hostsim/hostsim"
 bin="$win32_build/bin"
 for file in "$hostsim_program" "$bin/Quillon.exe" "$bin/TesselAPI.dll" "$bin/quillon_e2e_probe.exe" \
-  "$bin/null_plugin.exe" "$win32_build/bench/grid/grid_paint_bench.exe"; do
+  "$bin/null_plugin.exe" "$bin/empty_window.exe" "$win32_build/bench/grid/grid_paint_bench.exe"; do
   [ -e "$file" ] || { say "$file is missing after the build"; exit 1; }
 done
 
@@ -156,20 +180,25 @@ wait_stats_after() {
   return 1
 }
 
+# "rss hwm" in MiB of process $1 (a Wine process: /proc/PID/status), "? ?" when it is gone.
+process_memory() {
+  local rss hwm
+  rss=$(awk '/^VmRSS:/ {printf "%.1f", $2 / 1024}' "/proc/$1/status" 2>/dev/null)
+  hwm=$(awk '/^VmHWM:/ {printf "%.1f", $2 / 1024}' "/proc/$1/status" 2>/dev/null)
+  echo "${rss:-?} ${hwm:-?}"
+}
+
 # "rss hwm" in MiB of the Wine process, and Quillon's own "private gdi user" from its
 # latest stats line (after a fresh one has come).
 memory_now() {
-  local before pid rss hwm stats
+  local before stats
   before=$(grep -c '^stats ' "$bench_log" 2>/dev/null)
   wait_stats_after "$before" 5 || true
-  pid=$(quillon_process)
-  rss=$(awk '/^VmRSS:/ {printf "%.1f", $2 / 1024}' "/proc/$pid/status" 2>/dev/null)
-  hwm=$(awk '/^VmHWM:/ {printf "%.1f", $2 / 1024}' "/proc/$pid/status" 2>/dev/null)
   stats=$(grep '^stats ' "$bench_log" | tail -n 1)
   local private gdi user
   private=$(field "$stats" private) gdi=$(field "$stats" gdi) user=$(field "$stats" user)
   [ -n "$private" ] && private=$(awk -v b="$private" 'BEGIN {printf "%.1f", b / 1048576}')
-  echo "${rss:-?} ${hwm:-?} ${private:-n/a} ${gdi:-n/a} ${user:-n/a}"
+  echo "$(process_memory "$(quillon_process)") ${private:-n/a} ${gdi:-n/a} ${user:-n/a}"
 }
 
 results="$out/results"
@@ -180,18 +209,23 @@ result() { awk -F'\t' -v name="$1" '$1 == name {v = $2} END {print v}' "$results
 
 # ---------------------------------------------------------------------------------------
 # The pricing core, natively: nanoseconds per implied-volatility solve and per price.
-"$linux_build/bench/core/implied_volatility_bench" >"$out/implied-volatility.out" 2>&1 ||
-  fail "implied_volatility_bench failed (see out/bench/implied-volatility.out)"
-for model in Black-76 Barone-Adesi-Whaley; do
-  record "analytics.$model" "$(sed -nE "s/^$model: ([0-9]+) ns per implied volatility.* ([0-9]+) ns per price.*/\1 \2/p" "$out/implied-volatility.out")"
-done
-say "implied volatility: $(tr '\n' ';' <"$out/implied-volatility.out")"
+if runs_section analytics; then
+  "$linux_build/bench/core/implied_volatility_bench" >"$out/implied-volatility.out" 2>&1 ||
+    fail "implied_volatility_bench failed (see out/bench/implied-volatility.out)"
+  for model in Black-76 Barone-Adesi-Whaley; do
+    record "analytics.$model" "$(sed -nE "s/^$model: ([0-9]+) ns per implied volatility.* ([0-9]+) ns per price.*/\1 \2/p" "$out/implied-volatility.out")"
+  done
+  say "implied volatility: $(tr '\n' ';' <"$out/implied-volatility.out")"
+fi
 
 # ---------------------------------------------------------------------------------------
-say "starting the Wine session (prefix build/bench-wine-$windows_build; the first run makes it: about half a minute)"
-start_wine_session >/dev/null 2>&1
-# shellcheck disable=SC1091
-source "$QUILLON_WINE_DIR/session"; export DISPLAY
+# Every section but the native one runs Windows programs.
+if [ -n "${sections// analytics/}" ]; then
+  say "starting the Wine session (prefix build/bench-wine-$windows_build; the first run makes it: about half a minute)"
+  start_wine_session >/dev/null 2>&1
+  # shellcheck disable=SC1091
+  source "$QUILLON_WINE_DIR/session"; export DISPLAY
+fi
 
 # The ingest and latency market: 22 chains of 100 strikes each.
 chain_options=(--instruments 700 --strikes 100)
@@ -206,29 +240,51 @@ popup_b=$(awk -v first="$(awk '$3 == "future" {print $1; exit}' "$listing")" '$3
 docked_codes=$(head -n 500 "$listing" | awk '{printf "%s%s", (NR > 1 ? " " : ""), $2}')
 
 # ---------------------------------------------------------------------------------------
-say "load: log-in to DataReady for 2,000, 10,000 and 30,000 instruments, $runs run(s) each (normal run mode)"
-for size in 2000 10000 30000; do
-  for run in $(seq 1 "$runs"); do
-    start_hostsim "$out/load-$size-$run.hostsim.log" --instruments "$size"
-    start_quillon normal "$out/load-$size-$run.log"
-    wait_host_line "first-request-after-load " 600
-    total=$host_instruments
-    seconds=$(field "$(grep -m1 '^first-request-after-load ' "$hostsim_log")" seconds)
-    login=$(grep -m1 '^login ' "$bench_log") ready=$(grep -m1 '^ready ' "$bench_log")
-    own=""
-    if [ -n "$login" ] && [ -n "$ready" ]; then
-      own=$(awk -v a="$(field "$login" us)" -v b="$(field "$ready" us)" 'BEGIN {printf "%.3f", (b - a) / 1e6}')
-    fi
-    say "  $total instruments, run $run: hello to the contract-list request ${seconds} s (hostsim)${own:+, log-in to DataReady $own s (Quillon)}"
-    echo "$seconds" >>"$out/load-$size.host"
-    [ -n "$own" ] && echo "$own" >>"$out/load-$size.own"
-    record "load.$size.instruments" "$total"
-    close_quillon
-    stop_hostsim
+if runs_section load; then
+  say "load: log-in to DataReady for 2,000, 10,000 and 30,000 instruments, $runs run(s) each (normal run mode), each run followed by the floor (null_plugin.exe --load)"
+  for size in 2000 10000 30000; do
+    for run in $(seq 1 "$runs"); do
+      start_hostsim "$out/load-$size-$run.hostsim.log" --instruments "$size"
+      start_quillon normal "$out/load-$size-$run.log"
+      wait_host_line "first-request-after-load " 600
+      total=$host_instruments
+      seconds=$(field "$(grep -m1 '^first-request-after-load ' "$hostsim_log")" seconds)
+      login=$(grep -m1 '^login ' "$bench_log") ready=$(grep -m1 '^ready ' "$bench_log")
+      own=""
+      if [ -n "$login" ] && [ -n "$ready" ]; then
+        own=$(awk -v a="$(field "$login" us)" -v b="$(field "$ready" us)" 'BEGIN {printf "%.3f", (b - a) / 1e6}')
+      fi
+      say "  $total instruments, run $run: hello to the contract-list request ${seconds} s (hostsim)${own:+, log-in to DataReady $own s (Quillon)}"
+      echo "$seconds" >>"$out/load-$size.host"
+      [ -n "$own" ] && echo "$own" >>"$out/load-$size.own"
+      # The calls into the window server during the load, written once at DataReady.
+      [ "$size" = 30000 ] && grep -m1 '^load-trace ' "$bench_log" >>"$out/load-trace.lines"
+      record "load.$size.instruments" "$total"
+      close_quillon
+      stop_hostsim
+
+      # The floor: the same conversation on the same market, and nothing else.
+      start_hostsim "$out/load-floor-$size-$run.hostsim.log" --instruments "$size"
+      if TESSEL_HOST="127.0.0.1:$port" run_windows "$out/load-floor-$size-$run.out" "$bin/null_plugin.exe" --load 600; then
+        line=$(grep -m1 '^null-plugin load ' "$out/load-floor-$size-$run.out")
+        floor_seconds=$(field "$line" seconds)
+        say "  $(field "$line" instruments) instruments, run $run: the floor, log-in to the last instrument $floor_seconds s (null_plugin)"
+        [ -n "$floor_seconds" ] && echo "$floor_seconds" >>"$out/load-$size.floor"
+      else
+        say "  note: null_plugin.exe --load failed: $(tail -n 2 "$out/load-floor-$size-$run.out" | tr '\n' ' ')"
+      fi
+      stop_hostsim
+    done
+    record "load.$size.host" "$(median <"$out/load-$size.host")"
+    [ -f "$out/load-$size.own" ] && record "load.$size.own" "$(median <"$out/load-$size.own")"
+    [ -f "$out/load-$size.floor" ] && record "load.$size.floor" "$(median <"$out/load-$size.floor")"
   done
-  record "load.$size.host" "$(median <"$out/load-$size.host")"
-  [ -f "$out/load-$size.own" ] && record "load.$size.own" "$(median <"$out/load-$size.own")"
-done
+  # The 30,000 run whose calls per instrument are the median of the runs.
+  if [ -s "$out/load-trace.lines" ]; then
+    record "load.trace" "$(awk '{for (i = 2; i <= NF; i++) if ($i ~ /^per_instrument=/) {split($i, kv, "="); print kv[2] "\t" $0}}' \
+      "$out/load-trace.lines" | sort -g | awk -F'\t' '{v[NR] = $2} END {if (NR) print v[int((NR + 1) / 2)]}')"
+  fi
+fi
 
 # ---------------------------------------------------------------------------------------
 # Ingest: steps of paced quotes; a step is sustained when hostsim sent what was due, Quillon
@@ -346,24 +402,26 @@ ingest_popups() {
   stop_hostsim
 }
 
-say "ingest: popup run mode, two popups of 100 strikes ($popup_a, $popup_b), ${step_seconds} s a step"
-ingest_popups popup "$default_columns"
-say "ingest: the same with the eleven analytics columns on both sides of the boards"
-ingest_popups popup-analytics "$analytics_columns"
-say "ingest: the same as the first, with the at-the-money mark, the shading and the change flashes off"
-ingest_popups popup-plain "$default_columns" $'[Board]\r\nMarkAtTheMoney=0\r\nShadeInTheMoney=0\r\nChangeFlashes=0\r\n'
+if runs_section ingest; then
+  say "ingest: popup run mode, two popups of 100 strikes ($popup_a, $popup_b), ${step_seconds} s a step"
+  ingest_popups popup "$default_columns"
+  say "ingest: the same with the eleven analytics columns on both sides of the boards"
+  ingest_popups popup-analytics "$analytics_columns"
+  say "ingest: the same as the first, with the at-the-money mark, the shading and the change flashes off"
+  ingest_popups popup-plain "$default_columns" $'[Board]\r\nMarkAtTheMoney=0\r\nShadeInTheMoney=0\r\nChangeFlashes=0\r\n'
 
-say "ingest: normal run mode, the docked board showing 500 contracts, ${step_seconds} s a step"
-start_hostsim "$out/ingest-docked.hostsim.log" "${chain_options[@]}"
-host_command "list $docked_codes"
-start_quillon normal "$out/ingest-docked.log"
-wait_host_line "first-request-after-load " 120
-host_command "show 0 0 1280 900"
-probe wait-window "$(pattern "期权T型报价")" 30000 || fail "the frame did not show within 30 s"
-sleep 2
-ingest_ladder docked
-close_quillon
-stop_hostsim
+  say "ingest: normal run mode, the docked board showing 500 contracts, ${step_seconds} s a step"
+  start_hostsim "$out/ingest-docked.hostsim.log" "${chain_options[@]}"
+  host_command "list $docked_codes"
+  start_quillon normal "$out/ingest-docked.log"
+  wait_host_line "first-request-after-load " 120
+  host_command "show 0 0 1280 900"
+  probe wait-window "$(pattern "期权T型报价")" 30000 || fail "the frame did not show within 30 s"
+  sleep 2
+  ingest_ladder docked
+  close_quillon
+  stop_hostsim
+fi
 
 # ---------------------------------------------------------------------------------------
 # Stamped quotes at 20,000 a second to the two popups showing the columns $2; figures under
@@ -398,86 +456,113 @@ latency_runs() {
   done
 }
 
-say "latency: stamped quotes at 20,000 a second to the two popups, ${step_seconds} s, $runs run(s)"
-latency_runs popup "$default_columns"
-say "latency: the same with the eleven analytics columns on both sides"
-latency_runs popup-analytics "$analytics_columns"
+if runs_section latency; then
+  say "latency: stamped quotes at 20,000 a second to the two popups, ${step_seconds} s, $runs run(s)"
+  latency_runs popup "$default_columns"
+  say "latency: the same with the eleven analytics columns on both sides"
+  latency_runs popup-analytics "$analytics_columns"
+fi
 
 # ---------------------------------------------------------------------------------------
-say "the link's ceiling: the same flood to null_plugin.exe (500 contracts), ${step_seconds} s, 2 runs"
-for run in 1 2; do
-  start_hostsim "$out/null-$run.hostsim.log" "${chain_options[@]}" --flood
-  host_command "list $docked_codes"
-  TESSEL_HOST="127.0.0.1:$port" run_windows "$out/null-$run.out" "$bin/null_plugin.exe" "$step_seconds" ||
-    fail "null_plugin.exe failed: $(tail -n 3 "$out/null-$run.out")"
-  stop_hostsim
-  line=$(grep '^null-plugin result ' "$out/null-$run.out")
-  say "  run $run: median $(field "$line" median) quotes/s (min $(field "$line" min), max $(field "$line" max))"
-  field "$line" median >>"$out/null.rates"
-done
-record "ceiling" "$(median <"$out/null.rates")"
-
-say "the link's own latency: stamped quotes at 20,000 a second to null_plugin.exe, ${step_seconds} s"
-start_hostsim "$out/null-latency.hostsim.log" "${chain_options[@]}" --stamp --quote-rate 20000
-host_command "list $docked_codes"
-TESSEL_HOST="127.0.0.1:$port" run_windows "$out/null-latency.out" "$bin/null_plugin.exe" "$step_seconds" --latency ||
-  fail "null_plugin.exe failed: $(tail -n 3 "$out/null-latency.out")"
-stop_hostsim
-line=$(grep '^null-plugin latency ' "$out/null-latency.out")
-record "latency.link" "$(field "$line" p50) $(field "$line" p99)"
-say "  host to callback: p50 $(field "$line" p50) µs, p99 $(field "$line" p99) µs"
-
-# ---------------------------------------------------------------------------------------
-say "paint: grid_paint_bench.exe, 3 runs"
-for run in 1 2 3; do
-  run_windows "$out/paint-$run.out" "$win32_build/bench/grid/grid_paint_bench.exe" || fail "grid_paint_bench.exe failed"
-  # "whole chain 150 x 15  full paint  36.3 ms | one cell + its repaint 0.13 ms | ..."
-  grep '^whole chain' "$out/paint-$run.out" | sed -E 's/.*full paint +([0-9.]+) ms.*one cell \+ its repaint +([0-9.]+) ms.*full paint +([0-9.]+) ms/\1 \2 \3/' \
-    >>"$out/paint.whole"
-  grep '^board view' "$out/paint-$run.out" | sed -E 's/.*full paint +([0-9.]+) ms.*one cell \+ its repaint +([0-9.]+) ms.*full paint +([0-9.]+) ms/\1 \2 \3/' \
-    >>"$out/paint.view"
-done
-for view in whole view; do
-  for column in 1 2 3; do
-    record "paint.$view.$column" "$(awk -v c=$column '{print $c}' "$out/paint.$view" | median)"
+if runs_section ceiling; then
+  say "the link's ceiling: the same flood to null_plugin.exe (500 contracts), ${step_seconds} s, 2 runs"
+  for run in 1 2; do
+    start_hostsim "$out/null-$run.hostsim.log" "${chain_options[@]}" --flood
+    host_command "list $docked_codes"
+    TESSEL_HOST="127.0.0.1:$port" run_windows "$out/null-$run.out" "$bin/null_plugin.exe" "$step_seconds" ||
+      fail "null_plugin.exe failed: $(tail -n 3 "$out/null-$run.out")"
+    stop_hostsim
+    line=$(grep '^null-plugin result ' "$out/null-$run.out")
+    say "  run $run: median $(field "$line" median) quotes/s (min $(field "$line" min), max $(field "$line" max))"
+    field "$line" median >>"$out/null.rates"
   done
-done
-say "  150 x 15 full paint $(result paint.whole.1) ms, one cell + its repaint $(result paint.whole.2) ms"
+  record "ceiling" "$(median <"$out/null.rates")"
+
+  say "the link's own latency: stamped quotes at 20,000 a second to null_plugin.exe, ${step_seconds} s"
+  start_hostsim "$out/null-latency.hostsim.log" "${chain_options[@]}" --stamp --quote-rate 20000
+  host_command "list $docked_codes"
+  TESSEL_HOST="127.0.0.1:$port" run_windows "$out/null-latency.out" "$bin/null_plugin.exe" "$step_seconds" --latency ||
+    fail "null_plugin.exe failed: $(tail -n 3 "$out/null-latency.out")"
+  stop_hostsim
+  line=$(grep '^null-plugin latency ' "$out/null-latency.out")
+  record "latency.link" "$(field "$line" p50) $(field "$line" p99)"
+  say "  host to callback: p50 $(field "$line" p50) µs, p99 $(field "$line" p99) µs"
+fi
 
 # ---------------------------------------------------------------------------------------
-say "memory and handles: 30,000 instruments in popup run mode, 10 popups, $cycles open/close cycles"
-listing30="$out/market-30000.txt"
-"$hostsim_program" --instruments 30000 --print-market >"$listing30" || fail "hostsim cannot list its market"
-mapfile -t futures30 < <(awk '$3 == "future" {print $2}' "$listing30" | head -n 10)
-start_hostsim "$out/memory.hostsim.log" --instruments 30000
-start_quillon popup "$out/memory.log"
-wait_host_line "loaded instruments=" 600
-sleep 2
-record "memory.loaded" "$(memory_now)"
-say "  after the load: $(result memory.loaded) (VmRSS VmHWM MiB, Quillon's private MiB, GDI, USER)"
-for code in "${futures30[@]}"; do
-  host_command "invoke $code"
-  probe wait-window "$(pattern "$(board_title "$code")")" 30000 || fail "no board for $code within 30 s"
-done
-sleep 2
-record "memory.popups" "$(memory_now)"
-say "  10 popups open: $(result memory.popups)"
-for code in "${futures30[@]}"; do
-  probe close "$(pattern "$(board_title "$code")")" wait-gone "$(pattern "$(board_title "$code")")" 30000 ||
-    fail "the board for $code did not close"
-done
-for cycle in $(seq 1 "$cycles"); do
-  code="${futures30[$(( (cycle - 1) % ${#futures30[@]} ))]}"
-  host_command "invoke $code"
-  title=$(pattern "$(board_title "$code")")
-  probe wait-window "$title" 30000 close "$title" wait-gone "$title" 30000 || fail "popup cycle $cycle ($code) failed"
-  [ $(( cycle % 25 )) -eq 0 ] && say "  $cycle cycles"
-done
-sleep 2
-record "memory.cycles" "$(memory_now)"
-say "  after $cycles cycles: $(result memory.cycles)"
-close_quillon
-stop_hostsim
+if runs_section paint; then
+  say "paint: grid_paint_bench.exe, 3 runs"
+  for run in 1 2 3; do
+    run_windows "$out/paint-$run.out" "$win32_build/bench/grid/grid_paint_bench.exe" || fail "grid_paint_bench.exe failed"
+    # "whole chain 150 x 15  full paint  36.3 ms | one cell + its repaint 0.13 ms | ..."
+    grep '^whole chain' "$out/paint-$run.out" | sed -E 's/.*full paint +([0-9.]+) ms.*one cell \+ its repaint +([0-9.]+) ms.*full paint +([0-9.]+) ms/\1 \2 \3/' \
+      >>"$out/paint.whole"
+    grep '^board view' "$out/paint-$run.out" | sed -E 's/.*full paint +([0-9.]+) ms.*one cell \+ its repaint +([0-9.]+) ms.*full paint +([0-9.]+) ms/\1 \2 \3/' \
+      >>"$out/paint.view"
+  done
+  for view in whole view; do
+    for column in 1 2 3; do
+      record "paint.$view.$column" "$(awk -v c=$column '{print $c}' "$out/paint.$view" | median)"
+    done
+  done
+  say "  150 x 15 full paint $(result paint.whole.1) ms, one cell + its repaint $(result paint.whole.2) ms"
+fi
+
+# ---------------------------------------------------------------------------------------
+if runs_section memory; then
+  say "memory: the baseline, empty_window.exe, an empty window in the same prefix"
+  # Its output comes only when it ends (scripts/wine-run.sh): the probe sees the window.
+  setsid bash scripts/wine-run.sh "$bin/empty_window.exe" 60 >"$out/empty-window.out" 2>&1 &
+  empty_run=$!
+  if probe wait-window empty_window 30000; then
+    # Settled as long as Quillon is below before each reading.
+    sleep 2
+    empty_pid=$(ps -s "$empty_run" -o pid=,comm= 2>/dev/null | awk '$2 ~ /^empty_window/ {print $1; exit}')
+    [ -n "$empty_pid" ] && record "memory.baseline" "$(process_memory "$empty_pid")"
+    # Closed as a user closes it (else it ends by itself after its 60 s).
+    probe close empty_window || true
+  else
+    say "  note: no empty_window within 30 s"
+  fi
+  windows_pid=$empty_run
+  wait "$windows_pid" || say "  note: empty_window.exe ended with status $? ($(tail -n 2 "$out/empty-window.out" | tr '\n' ' '))"
+  windows_pid=""
+  say "  empty window: $(result memory.baseline) (VmRSS VmHWM MiB)"
+
+  say "memory and handles: 30,000 instruments in popup run mode, 10 popups, $cycles open/close cycles"
+  listing30="$out/market-30000.txt"
+  "$hostsim_program" --instruments 30000 --print-market >"$listing30" || fail "hostsim cannot list its market"
+  mapfile -t futures30 < <(awk '$3 == "future" {print $2}' "$listing30" | head -n 10)
+  start_hostsim "$out/memory.hostsim.log" --instruments 30000
+  start_quillon popup "$out/memory.log"
+  wait_host_line "loaded instruments=" 600
+  sleep 2
+  record "memory.loaded" "$(memory_now)"
+  say "  after the load: $(result memory.loaded) (VmRSS VmHWM MiB, Quillon's private MiB, GDI, USER)"
+  for code in "${futures30[@]}"; do
+    host_command "invoke $code"
+    probe wait-window "$(pattern "$(board_title "$code")")" 30000 || fail "no board for $code within 30 s"
+  done
+  sleep 2
+  record "memory.popups" "$(memory_now)"
+  say "  10 popups open: $(result memory.popups)"
+  for code in "${futures30[@]}"; do
+    probe close "$(pattern "$(board_title "$code")")" wait-gone "$(pattern "$(board_title "$code")")" 30000 ||
+      fail "the board for $code did not close"
+  done
+  for cycle in $(seq 1 "$cycles"); do
+    code="${futures30[$(( (cycle - 1) % ${#futures30[@]} ))]}"
+    host_command "invoke $code"
+    title=$(pattern "$(board_title "$code")")
+    probe wait-window "$title" 30000 close "$title" wait-gone "$title" 30000 || fail "popup cycle $cycle ($code) failed"
+    [ $(( cycle % 25 )) -eq 0 ] && say "  $cycle cycles"
+  done
+  sleep 2
+  record "memory.cycles" "$(memory_now)"
+  say "  after $cycles cycles: $(result memory.cycles)"
+  close_quillon
+  stop_hostsim
+fi
 
 # ---------------------------------------------------------------------------------------
 # The table.
@@ -492,86 +577,128 @@ orna() { if [ -n "$1" ]; then echo "$1${2:+ $2}"; else echo "n/a"; fi; }
 ms() { [ -n "$1" ] && awk -v v="$1" 'BEGIN {printf "%.2f", v / 1000}' || echo "n/a"; }
 # Whole numbers with thousands separators (mawk has no %' format).
 thousands() { awk -v v="$1" 'BEGIN {s = sprintf("%.0f", v); while (s ~ /[0-9][0-9][0-9][0-9]/) sub(/[0-9][0-9][0-9]($|,)/, ",&", s); print s}'; }
-per_second() { if [ -n "$1" ] && [ "$1" != 0 ]; then thousands "$1"; else echo "none"; fi; }
+# A rate, "none" for zero, n/a when its section did not run.
+per_second() { if [ -z "$1" ]; then echo "n/a"; elif [ "$1" != 0 ]; then thousands "$1"; else echo "none"; fi; }
 fraction() { awk -v a="$1" -v b="$2" 'BEGIN {if (a > 0 && b > 0) printf "%.1f %%", 100 * a / b; else print "n/a"}'; }
 mem_cell() {
   local value; value=$(awk -v i="$2" '{print $i}' <<<"$(result "$1")")
   # Wine 8 answers GetGuiResources and the private bytes of GetProcessMemoryInfo with 0.
   if [ "$2" -ge 3 ] && { [ "$value" = 0 ] || [ "$value" = 0.0 ]; }; then value="0 (Wine 8 reports 0)"; fi
-  echo "$value"
+  echo "${value:-n/a}"
+}
+# Quillon's time as a multiple of the floor's.
+multiple() { awk -v a="$1" -v b="$2" 'BEGIN {if (a > 0 && b > 0) printf "%.2f ×\n", a / b; else print "n/a"}'; }
+# Quillon's VmRSS at stage $1 less the empty window's.
+above() {
+  local rss baseline
+  rss=$(awk '{print $1}' <<<"$(result "$1")") baseline=$(awk '{print $1}' <<<"$(result memory.baseline)")
+  awk -v a="$rss" -v b="$baseline" 'BEGIN {if (a + 0 > 0 && b + 0 > 0) printf "%.1f MiB", a - b; else print "n/a"}'
+}
+# The load-trace line: "load-trace instruments=N calls=C per_instrument=X key=V ...".
+trace_cell() {
+  local line; line=$(result load.trace)
+  [ -n "$line" ] || { echo "n/a"; return; }
+  awk '{
+    n = 0; out = ""
+    for (i = 2; i <= NF; i++) {
+      split($i, kv, "=")
+      if (kv[1] == "instruments") n = kv[2]; else if (kv[1] == "calls") calls = kv[2]
+      else if (kv[1] == "per_instrument") per = kv[2]
+      else if (n > 0) out = out (out == "" ? "" : ", ") kv[1] " " sprintf("%.2f", kv[2] / n)
+    }
+    printf "%s (%s calls, %s instruments)%s\n", per, calls, n, (out == "" ? "" : "; per instrument: " out)
+  }' <<<"$line"
 }
 ceiling=$(result ceiling)
+host_label="hostsim (native) with the $build_label build"
 
 table="$out/table.md"
 {
-  echo "| measurement | figure |"
-  echo "|---|---|"
+  echo "| measurement | figure | build |"
+  echo "|---|---|---|"
   for size in 2000 10000 30000; do
-    echo "| load, $(result "load.$size.instruments") instruments: hello to first request after the load (hostsim), median of $runs | $(orna "$(result "load.$size.host")" s) |"
-    echo "| load, $(result "load.$size.instruments") instruments: log-in to DataReady (Quillon's log), median of $runs | $(orna "$(result "load.$size.own")" s) |"
+    instruments=$(result "load.$size.instruments")
+    instruments=${instruments:-"about $size"}
+    echo "| load, $instruments instruments: hello to first request after the load (hostsim), median of $runs | $(orna "$(result "load.$size.host")" s) | $host_label |"
+    echo "| load, $instruments instruments: log-in to DataReady (Quillon's log), median of $runs | $(orna "$(result "load.$size.own")" s) | $build_label |"
+    echo "| load, $instruments instruments: the floor, log-in to the last instrument (null_plugin.exe --load), median of $runs | $(orna "$(result "load.$size.floor")" s) | $build_label |"
+    echo "| load, $instruments instruments: Quillon's log-in to DataReady as a multiple of the floor (target 1.3 × at most) | $(multiple "$(result "load.$size.own")" "$(result "load.$size.floor")") | $build_label |"
   done
+  echo "| calls into the window server per instrument during the load, 30,000-instrument run (Quillon's load-trace) | $(trace_cell) | $build_label |"
   floor() { [ "$(result "ingest.$1.floor")" = yes ] && echo "at least "; }
   held() {
-    if [ "$(result "ingest.$1")" -gt 0 ] 2>/dev/null; then
+    if [ -z "$(result "ingest.$1")" ]; then
+      echo "n/a"
+    elif [ "$(result "ingest.$1")" -gt 0 ] 2>/dev/null; then
       echo "$(floor "$1")$(per_second "$(result "ingest.$1.dispatched")") quotes/s dispatched (step of $(per_second "$(result "ingest.$1")") asked)"
     else
       echo "none"
     fi
   }
-  echo "| ingest, popup run mode, two popups of 100 strikes: highest sustained rate | $(held popup) |"
-  echo "| ingest, the two popups with the eleven analytics columns on both sides: highest sustained rate | $(held popup-analytics) |"
-  echo "| ingest with the analytics columns as a fraction of the rate without them | $(fraction "$(result ingest.popup-analytics.dispatched)" "$(result ingest.popup.dispatched)") |"
-  echo "| ingest, the two popups with the money marks and change flashes off: highest sustained rate | $(held popup-plain) |"
-  echo "| ingest with the marks and flashes on (the default) as a fraction of the rate with them off | $(fraction "$(result ingest.popup.dispatched)" "$(result ingest.popup-plain.dispatched)") |"
-  echo "| ingest, normal run mode, docked board of 500 contracts: highest sustained rate | $(held docked) |"
+  echo "| ingest, popup run mode, two popups of 100 strikes: highest sustained rate | $(held popup) | $build_label |"
+  echo "| ingest, the two popups with the eleven analytics columns on both sides: highest sustained rate | $(held popup-analytics) | $build_label |"
+  echo "| ingest with the analytics columns as a fraction of the rate without them | $(fraction "$(result ingest.popup-analytics.dispatched)" "$(result ingest.popup.dispatched)") | $build_label |"
+  echo "| ingest, the two popups with the money marks and change flashes off: highest sustained rate | $(held popup-plain) | $build_label |"
+  echo "| ingest with the marks and flashes on (the default) as a fraction of the rate with them off | $(fraction "$(result ingest.popup.dispatched)" "$(result ingest.popup-plain.dispatched)") | $build_label |"
+  echo "| ingest, normal run mode, docked board of 500 contracts: highest sustained rate | $(held docked) | $build_label |"
   for label in popup docked; do
     read -r fd fs fb fc <<<"$(result "ingest.$label.flood")"
     [ "$label" = popup ] && name=popups || name=docked
-    echo "| under the flood, $name: dispatched by Quillon / sent by hostsim; backlog at the end; quotes conflated | $(per_second "$fd") / $(per_second "$fs") quotes/s; $(orna "$fb"); $(thousands "${fc:-0}") in ${step_seconds} s |"
+    if [ -n "$fd" ]; then
+      echo "| under the flood, $name: dispatched by Quillon / sent by hostsim; backlog at the end; quotes conflated | $(per_second "$fd") / $(per_second "$fs") quotes/s; $(orna "$fb"); $(thousands "${fc:-0}") in ${step_seconds} s | $build_label |"
+    else
+      echo "| under the flood, $name: dispatched by Quillon / sent by hostsim; backlog at the end; quotes conflated | n/a | $build_label |"
+    fi
   done
-  echo "| the link's ceiling: null_plugin.exe under the same flood, median of 2 | $(per_second "$ceiling") quotes/s |"
-  echo "| Quillon's sustained ingest as a fraction of the ceiling, popups / docked | $(fraction "$(result ingest.popup.dispatched)" "$ceiling") / $(fraction "$(result ingest.docked.dispatched)" "$ceiling") |"
-  echo "| latency at 20,000 quotes/s, host send to cell text written, p50 / p99 (median of $runs) | $(ms "$(result latency.popup.write.p50)") / $(ms "$(result latency.popup.write.p99)") ms |"
-  echo "| latency at 20,000 quotes/s, host send to the next paint, p50 / p99 (median of $runs) | $(ms "$(result latency.popup.paint.p50)") / $(ms "$(result latency.popup.paint.p99)") ms |"
-  echo "| the same with the eleven analytics columns on both sides, host send to the next paint, p50 / p99 | $(ms "$(result latency.popup-analytics.paint.p50)") / $(ms "$(result latency.popup-analytics.paint.p99)") ms |"
+  echo "| the link's ceiling: null_plugin.exe under the same flood, median of 2 | $(if [ -n "$ceiling" ]; then echo "$(per_second "$ceiling") quotes/s"; else echo "n/a"; fi) | $build_label |"
+  echo "| Quillon's sustained ingest as a fraction of the ceiling, popups / docked | $(fraction "$(result ingest.popup.dispatched)" "$ceiling") / $(fraction "$(result ingest.docked.dispatched)" "$ceiling") | $build_label |"
+  echo "| latency at 20,000 quotes/s, host send to cell text written, p50 / p99 (median of $runs) | $(ms "$(result latency.popup.write.p50)") / $(ms "$(result latency.popup.write.p99)") ms | $build_label |"
+  echo "| latency at 20,000 quotes/s, host send to the next paint, p50 / p99 (median of $runs) | $(ms "$(result latency.popup.paint.p50)") / $(ms "$(result latency.popup.paint.p99)") ms | $build_label |"
+  echo "| the same with the eleven analytics columns on both sides, host send to the next paint, p50 / p99 | $(ms "$(result latency.popup-analytics.paint.p50)") / $(ms "$(result latency.popup-analytics.paint.p99)") ms | $build_label |"
   read -r l50 l99 <<<"$(result latency.link)"
-  echo "| the link alone at 20,000 quotes/s: host send to null_plugin's callback, p50 / p99 | $(ms "$l50") / $(ms "$l99") ms |"
-  echo "| paint, 150 rows x 15 columns: full paint (median of 3) | $(orna "$(result paint.whole.1)" ms) |"
-  echo "| paint, 150 x 15: one quote's cell update plus its repaint | $(orna "$(result paint.whole.2)" ms) |"
-  echo "| paint, board view 1080 x 600: full paint / one cell + its repaint | $(orna "$(result paint.view.1)") / $(orna "$(result paint.view.2)") ms |"
+  echo "| the link alone at 20,000 quotes/s: host send to null_plugin's callback, p50 / p99 | $(ms "$l50") / $(ms "$l99") ms | $build_label |"
+  echo "| paint, 150 rows x 15 columns: full paint (median of 3) | $(orna "$(result paint.whole.1)" ms) | $build_label |"
+  echo "| paint, 150 x 15: one quote's cell update plus its repaint | $(orna "$(result paint.whole.2)" ms) | $build_label |"
+  echo "| paint, board view 1080 x 600: full paint / one cell + its repaint | $(orna "$(result paint.view.1)") / $(orna "$(result paint.view.2)") ms | $build_label |"
   for model in Black-76 Barone-Adesi-Whaley; do
     read -r solve price <<<"$(result "analytics.$model")"
-    echo "| implied volatility, $model (native, a 100-strike chain's options): ns per solve / per price | $(orna "$solve") / $(orna "$price") ns |"
+    echo "| implied volatility, $model (native, a 100-strike chain's options): ns per solve / per price | $(orna "$solve") / $(orna "$price") ns | $native_label |"
   done
+  echo "| memory of an empty window (empty_window.exe, the baseline): VmRSS / VmHWM of the Wine process | $(mem_cell memory.baseline 1) / $(mem_cell memory.baseline 2) MiB | $build_label |"
   for stage in loaded popups cycles; do
+    target=""
     case $stage in
       loaded) name="after the 30,000-instrument load" ;;
-      popups) name="with 10 popups open" ;;
+      popups) name="with 10 popups open" target=" (target 24 MiB at most)" ;;
       cycles) name="after $cycles popup open/close cycles" ;;
     esac
-    echo "| memory $name: VmRSS / VmHWM of the Wine process | $(mem_cell "memory.$stage" 1) / $(mem_cell "memory.$stage" 2) MiB |"
-    echo "| Quillon's own figures $name: private MiB, GDI objects, USER objects | $(mem_cell "memory.$stage" 3), $(mem_cell "memory.$stage" 4), $(mem_cell "memory.$stage" 5) |"
+    echo "| memory $name: VmRSS above the empty window's$target | $(above "memory.$stage") | $build_label |"
+    echo "| memory $name: VmRSS / VmHWM of the Wine process | $(mem_cell "memory.$stage" 1) / $(mem_cell "memory.$stage" 2) MiB | $build_label |"
+    echo "| Quillon's own figures $name: private MiB, GDI objects, USER objects | $(mem_cell "memory.$stage" 3), $(mem_cell "memory.$stage" 4), $(mem_cell "memory.$stage" 5) | $build_label |"
   done
 } >"$table"
 
 steps_table() {
   echo "| rate asked | sent by hostsim /s | missed | dispatched by Quillon /s | backlog peak, 1st half | 2nd half | at the end | conflated | verdict |"
   echo "|---|---|---|---|---|---|---|---|---|"
-  awk '{printf "| %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5, $6, $7, $8, $9}' "$1"
+  # No rows when the ingest section did not run.
+  [ -f "$1" ] && awk '{printf "| %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5, $6, $7, $8, $9}' "$1"
 }
 
 echo
-echo "Quillon benchmarks, $today: $machine; $wine_version; ${elapsed} s"
+echo "Quillon benchmarks, $today: $machine; $wine_version; ${elapsed} s; Windows figures from the $build_label build"
 echo
 cat "$table"
-echo
-echo "Ingest steps, popups:"; steps_table "$out/ingest-popup.steps"
-echo
-echo "Ingest steps, popups with the analytics columns:"; steps_table "$out/ingest-popup-analytics.steps"
-echo
-echo "Ingest steps, popups with the money marks and flashes off:"; steps_table "$out/ingest-popup-plain.steps"
-echo
-echo "Ingest steps, docked:"; steps_table "$out/ingest-docked.steps"
+if runs_section ingest; then
+  echo
+  echo "Ingest steps, popups:"; steps_table "$out/ingest-popup.steps"
+  echo
+  echo "Ingest steps, popups with the analytics columns:"; steps_table "$out/ingest-popup-analytics.steps"
+  echo
+  echo "Ingest steps, popups with the money marks and flashes off:"; steps_table "$out/ingest-popup-plain.steps"
+  echo
+  echo "Ingest steps, docked:"; steps_table "$out/ingest-docked.steps"
+fi
 echo
 
 if [ $write_doc -eq 1 ]; then
@@ -585,13 +712,15 @@ run(s) of the load and latency measurements). Raw logs of each run are in \`out/
 - Machine: $machine
 - Wine: $wine_version through \`$wine_loader\`, on Xvfb (no virtual desktop), $windows_build prefix of its own in \`build/bench-wine-$windows_build\`
 - Builds: RelWithDebInfo without sanitizers, hostsim in \`build/bench-linux\`, the Windows
-  programs ($windows_machine, posix threads) in \`build/bench-$windows_build\`
+  programs ($windows_machine, posix threads) in \`build/bench-$windows_build\`. The build
+  column names the build behind each figure: "$build_label" is the $windows_machine build
+  under \`$wine_loader\`; "$native_label" is a native program of \`build/bench-linux\`.
 
 EOF
     cat "$table"
     cat <<EOF
 
-Ingest steps with two popups (popup run mode):
+Ingest steps with two popups (popup run mode; every step table is of the $build_label build):
 
 EOF
     steps_table "$out/ingest-popup.steps"
@@ -628,6 +757,25 @@ figures.
   request after it has asked for every instrument (the contract list, 0x7011, which Quillon
   sends when DataReady is set). Quillon's own figure is `ready us` minus `login us` from
   its bench log (`QUILLON_BENCH_LOG`). Median of the runs.
+- **The load's floor.** After each of Quillon's load runs, `null_plugin.exe --load`
+  (`bench/null_plugin/LoadFloor.cpp`) plays the same conversation against a fresh hostsim
+  with the same market: the log-in's host-text and exchange-list requests, each
+  exchange's codes in the list's order, then each instrument in code order, one request
+  outstanding, with Quillon's request ids and payloads. Each reply goes from
+  TesselAPI.dll's thread to a hidden top-level window by `PostMessageW`, and the window's
+  thread sends the next request, as in Quillon; nothing else is done with a reply (an
+  instrument's record is not even copied). Its figure is the time on the performance
+  counter from its turn with the log-in result to its turn with the last instrument, the
+  span of Quillon's `login` and `ready` lines; Quillon's figure is given as a multiple of
+  it (median over median), to be read against 1.3 ×. The floor is what the link, the
+  hand-over to a window thread and Wine cost per round trip when the program itself costs
+  nothing.
+- **Calls into the window server.** Quillon writes, once at DataReady, a line
+  `load-trace instruments=N calls=C per_instrument=X post=P peek=K ...` to its bench
+  log: the calls it made into the window server during the load, in all and by kind. The
+  table copies it from the 30,000-instrument load run whose `per_instrument` is the median
+  of the runs, with each kind divided by the instruments; any kind after `per_instrument`
+  is shown as it comes.
 - **Ingest.** A market of 22 chains of 100 strikes (`--instruments 700 --strikes 100`,
   4,422 instruments). The popup run mode opens two popup boards (`invoke` of two futures
   of different exchanges: each board subscribes its future and its 200 options); the
@@ -672,6 +820,13 @@ figures.
   running Quillon.exe; private bytes, GDI and USER objects from Quillon's latest `stats`
   line. Wine 8 reports 0 for the GDI and USER object counts and for private bytes, so
   those columns show 0 under Wine; VmRSS is the figure to read here.
+- **The memory baseline.** `bench/empty_window`'s empty_window.exe, built with the same
+  toolchain into the same tree, registers a class, creates and shows an empty window and
+  pumps its messages; it runs in the same prefix just before Quillon, and its VmRSS is
+  read the same way two seconds after its window has shown. Quillon's VmRSS above it is
+  what Quillon itself holds beyond Wine's own libraries, the wineserver link and the X
+  connection that any window program pays for; the target is 24 MiB above it with 10
+  popups open. The absolute figures are given too.
 EOF
   } >docs/BENCHMARKS.md
   say "table written to docs/BENCHMARKS.md"

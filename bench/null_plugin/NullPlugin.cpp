@@ -4,8 +4,11 @@
 // the link, the library's thread and Wine deliver when nothing is done with the quotes.
 //
 // Usage: null_plugin SECONDS [--latency]
+//        null_plugin --load [TIMEOUT_SECONDS]
 //   --latency   also reads the clock per quote and reports how long stamped quotes (hostsim
 //               --stamp) took from the host's queue to the callback: p50, p99 and max in µs.
+//   --load      the floor of the instrument load instead (LoadFloor.h); at most
+//               TIMEOUT_SECONDS (default 600) for the whole load.
 // Output lines: "null-plugin second=N quotes=Q", then one
 // "null-plugin result seconds=S quotes=Q median=R min=R max=R subscribed=N" and, with
 // --latency, "null-plugin latency n=N p50=U p99=U max=U". Exit status 1 when the log-in,
@@ -22,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/null_plugin/LoadFloor.h"
 #include "host/HostMessages.h"
 #include "host/TesselAPI.h"
 #include "host/WireText.h"
@@ -99,9 +103,17 @@ std::uint32_t Percentile(const std::vector<std::uint32_t>& sorted, double fracti
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--load") == 0) {
+        const int timeout = argc > 2 ? std::atoi(argv[2]) : 600;
+        if (timeout < 1 || timeout > 3600) {
+            std::fprintf(stderr, "usage: null_plugin --load [TIMEOUT_SECONDS]\n");
+            return 2;
+        }
+        return quillon::bench::RunLoadFloor(timeout);
+    }
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 0;
     if (seconds < 1 || seconds > 3600) {
-        std::fprintf(stderr, "usage: null_plugin SECONDS [--latency]\n");
+        std::fprintf(stderr, "usage: null_plugin SECONDS [--latency] | --load [TIMEOUT_SECONDS]\n");
         return 2;
     }
     measureLatency = argc > 2 && std::strcmp(argv[2], "--latency") == 0;
@@ -168,9 +180,10 @@ int main(int argc, char** argv) {
     std::vector<double> sorted = rates;
     std::sort(sorted.begin(), sorted.end());
     char line[256];
-    std::snprintf(line, sizeof line, "null-plugin result seconds=%d quotes=%llu median=%.0f min=%.0f max=%.0f subscribed=%zu",
-                  seconds, static_cast<unsigned long long>(total), sorted[sorted.size() / 2], sorted.front(),
-                  sorted.back(), codes.size());
+    std::snprintf(line, sizeof line,
+                  "null-plugin result seconds=%d quotes=%llu median=%.0f min=%.0f max=%.0f subscribed=%zu", seconds,
+                  static_cast<unsigned long long>(total), sorted[sorted.size() / 2], sorted.front(), sorted.back(),
+                  codes.size());
     Say(line);
     if (measureLatency) {
         std::sort(latencies.begin(), latencies.end());
