@@ -34,40 +34,45 @@ std::string ChainUnderlying(std::string underlying, std::string_view exchange) {
     return underlying;
 }
 
+// Files one instrument record in the chain when it is an option whose code parses.
+void AddToOptionChain(const unsigned char* record, OptionUnderlyingMap& underlyings, OptionChainIndex& chain) {
+    if (host::InstrumentProductClass(record) != host::instrument_record::OptionClass) return;
+    const std::string code = host::InstrumentCode(record);
+    const std::string exchange = host::InstrumentExchange(record);
+    std::optional<OptionCodeParts> parts = ParseOptionCode(code, exchange);
+    if (!parts) return;
+
+    std::string underlying = ChainUnderlying(std::move(parts->underlying), exchange);
+    underlyings.emplace(code, underlying);
+    chain[std::move(underlying)][std::move(parts->strike)].insert(code);
+}
+
 }  // namespace
 
 void BuildOptionChain(const InstrumentTable& instruments, OptionUnderlyingMap& underlyings, OptionChainIndex& chain) {
-    for (const auto& [key, record] : instruments) {
-        if (host::InstrumentProductClass(record.data()) != host::instrument_record::OptionClass) continue;
-        const std::string code = host::InstrumentCode(record.data());
-        const std::string exchange = host::InstrumentExchange(record.data());
-        std::optional<OptionCodeParts> parts = ParseOptionCode(code, exchange);
-        if (!parts) continue;
-
-        std::string underlying = ChainUnderlying(std::move(parts->underlying), exchange);
-        underlyings.emplace(code, underlying);
-        chain[std::move(underlying)][std::move(parts->strike)].insert(code);
-    }
+    for (const auto& entry : instruments) AddToOptionChain(entry.second.data(), underlyings, chain);
 }
 
 bool MarketData::InsertInstrument(std::string_view code, std::span<const unsigned char> record) {
     if (record.size() != host::instrument_record::Size) return false;
+    InstrumentRecordBytes whole;
+    std::copy(record.begin(), record.end(), whole.begin());
     DataLock lock;
-    auto [entry, inserted] = instruments_.try_emplace(std::string(code));
-    if (inserted) std::copy(record.begin(), record.end(), entry->second.begin());
-    return inserted;
+    return instruments_.Insert(code, whole);
 }
 
 std::optional<InstrumentRecordBytes> MarketData::FindInstrument(std::string_view code) const {
     DataLock lock;
-    auto entry = instruments_.find(code);
-    if (entry == instruments_.end()) return std::nullopt;
-    return entry->second;
+    return instruments_.Find(code);
 }
 
 InstrumentTable MarketData::CopyInstrumentTable() const {
     DataLock lock;
-    return instruments_;
+    InstrumentTable table;
+    instruments_.ForEach([&table](std::string_view code, const InstrumentRecordBytes& record) {
+        table.emplace_hint(table.end(), code, record);
+    });
+    return table;
 }
 
 std::size_t MarketData::InstrumentCount() const {
@@ -97,7 +102,9 @@ ExchangeSet MarketData::CopyExchangeSet() const {
 
 void MarketData::BuildOptionChain() {
     DataLock lock;
-    model::BuildOptionChain(instruments_, optionUnderlyings_, optionChain_);
+    instruments_.ForEach([this](std::string_view, const InstrumentRecordBytes& record) {
+        AddToOptionChain(record.data(), optionUnderlyings_, optionChain_);
+    });
 }
 
 std::optional<std::string> MarketData::UnderlyingOf(std::string_view optionCode) const {

@@ -11,6 +11,7 @@
 
 #include "host/WireRecords.h"
 #include "model/ByteOrder.h"
+#include "model/InstrumentStore.h"
 
 namespace quillon::model {
 
@@ -81,7 +82,7 @@ public:
     void ClearForTests();
 
 private:
-    InstrumentTable instruments_;
+    InstrumentStore instruments_;
     InstrumentCodeSet instrumentCodes_;
     ExchangeSet exchanges_;
     OptionUnderlyingMap optionUnderlyings_;
