@@ -87,6 +87,16 @@ TEST_F(LoopbackPair, BytesCrossWholeBothWaysAndAClosedEndReadsAsClosed) {
     EXPECT_FALSE(sent);
 }
 
+TEST_F(LoopbackPair, AReceiveAfterAShutdownReturnsAtOnce) {
+    server.Shutdown();
+    std::future<Io> late = std::async(std::launch::async, [&] {
+        unsigned char byte;
+        return server.Receive(&byte, 1).status;
+    });
+    ASSERT_EQ(late.wait_for(std::chrono::milliseconds(WaitMs)), std::future_status::ready);
+    EXPECT_EQ(late.get(), Io::Closed);
+}
+
 TEST_F(LoopbackPair, ShutdownFromAnotherThreadEndsABlockedReceiveAndTheLink) {
     std::future<Io> blocked = std::async(std::launch::async, [&] {
         unsigned char byte;
