@@ -11,6 +11,7 @@
 
 #include "framework/GdiObjects.h"
 #include "framework/TextConversion.h"
+#include "grid/CellText.h"
 #include "grid/GridCtrl.h"
 #include "grid/GridDefaultCell.h"
 
@@ -169,8 +170,13 @@ bool CGridCellBase::DrawCell(HDC dc, int row, int col, RECT rect, bool eraseBack
     GetTextRect(&rect);
     rect.right++;
     rect.bottom++;
-    std::wstring text = WideFromCodePage936(GetText());
-    if (!text.empty()) DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, GetFormat() | DT_NOPREFIX);
+    const char* narrow = GetText();
+    if (narrow[0] == '\0') return true;
+    // Text at an angle does not run along the rectangle, so our alignment would not hold.
+    const LOGFONTW* description = GetFont();
+    const bool angled = description != nullptr && (description->lfEscapement != 0 || description->lfOrientation != 0);
+    const CellTextPath path = angled ? CellTextPath::DrawText : CellTextPath::Fastest;
+    DrawCellText(dc, WideFromCodePage936(narrow), rect, GetFormat(), path);
     return true;
 }
 
