@@ -89,7 +89,12 @@ bool CGridCellBase::DrawCell(HDC dc, int row, int col, RECT rect, bool eraseBack
     if (grid == nullptr || dc == nullptr) return false;
     if (rect.right - rect.left <= 0 || rect.bottom - rect.top <= 0) return false;
 
-    SavedDcState savedState(dc);
+    // Inside the grid's paint every cell sets what it draws with, and the paint puts the
+    // DC back once for all of them: saving and restoring the DC per cell re-selected the
+    // font twice, the dearest GDI call of a cell under Wine.
+    const bool inGridPaint = grid->IsPaintingInto(dc);
+    std::optional<SavedDcState> savedState;
+    if (!inGridPaint) savedState.emplace(dc);
     SetBkMode(dc, TRANSPARENT);
     CGridDefaultCell* defaultCell = GetDefaultCell();
     if (defaultCell == nullptr) return false;
@@ -148,9 +153,17 @@ bool CGridCellBase::DrawCell(HDC dc, int row, int col, RECT rect, bool eraseBack
         InflateRect(&rect, -1, -1);
     }
 
+    // A font of the cell's own is one object shared by all such cells and re-made when
+    // another is asked for, so it never stays selected past this cell.
+    std::optional<SelectionGuard> ownFont;
     if (GetDeviceCaps(dc, TECHNOLOGY) != DT_RASPRINTER) {
         HFONT font = GetFontObject();
-        if (font != nullptr) SelectObject(dc, font);  // undone by the saved state
+        if (font == nullptr && inGridPaint) font = grid->FontBeforePaint();
+        if (!IsDefaultFont() && inGridPaint) {
+            ownFont.emplace(dc, font);
+        } else if (font != nullptr && GetCurrentObject(dc, OBJ_FONT) != font) {
+            SelectObject(dc, font);  // undone by the saved state or the grid's paint
+        }
     }
 
     const int margin = static_cast<int>(GetMargin());

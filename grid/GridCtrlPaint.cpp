@@ -1,4 +1,5 @@
 #include <optional>
+#include <utility>
 
 #include "framework/GdiObjects.h"
 #include "framework/OffscreenBuffer.h"
@@ -43,7 +44,21 @@ void CGridCtrl::Paint(HDC dc, const RECT& area) {
 void CGridCtrl::DrawGrid(HDC dc) {
     RECT clip{};
     if (!allowDraw_ || GetClipBox(dc, &clip) == ERROR) return;
+    SavedDcState saved(dc);
+    struct PaintingInto {
+        CGridCtrl& grid;
+        HDC outerDc;
+        HFONT outerFont;
+        ~PaintingInto() {
+            grid.paintDc_ = outerDc;
+            grid.paintFont_ = outerFont;
+        }
+    } painting{*this, std::exchange(paintDc_, dc),
+               std::exchange(paintFont_, static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT)))};
+    DrawCells(dc, clip);
+}
 
+void CGridCtrl::DrawCells(HDC dc, const RECT& clip) {
     RECT visible{};
     const GridCellRange range = GetVisibleNonFixedCellRange(&visible);
     const int fixedWidth = GetFixedColumnWidth();
