@@ -158,11 +158,12 @@ bool CGridCellBase::DrawCell(HDC dc, int row, int col, RECT rect, bool eraseBack
     std::optional<SelectionGuard> ownFont;
     if (GetDeviceCaps(dc, TECHNOLOGY) != DT_RASPRINTER) {
         HFONT font = GetFontObject();
-        if (font == nullptr && inGridPaint) font = grid->FontBeforePaint();
-        if (!IsDefaultFont() && inGridPaint) {
+        if (!inGridPaint) {
+            if (font != nullptr) SelectObject(dc, font);  // undone by the saved state
+        } else if (IsDefaultFont()) {
+            grid->SelectFontForPaint(font);
+        } else {
             ownFont.emplace(dc, font);
-        } else if (font != nullptr && GetCurrentObject(dc, OBJ_FONT) != font) {
-            SelectObject(dc, font);  // undone by the saved state or the grid's paint
         }
     }
 

@@ -110,9 +110,11 @@ public:
     // One paint routine for WM_PAINT, WM_PRINTCLIENT, tests and benchmarks.
     void Paint(HDC dc, const RECT& area);
     // While the grid paints its cells into `dc`, the DC's state is saved once for all of
-    // them: a cell need not put back what it sets. FontBeforePaint is the DC's font then.
+    // them: a cell need not put back what it sets.
     bool IsPaintingInto(HDC dc) const { return dc != nullptr && dc == paintDc_; }
-    HFONT FontBeforePaint() const { return paintFont_; }
+    // Inside that paint: selects `font` (null: the DC's font before the paint) unless it
+    // is the one selected already. Asking the DC which font it holds costs a call per cell.
+    void SelectFontForPaint(HFONT font);
     // Told after each WM_PAINT of any grid, on the user-interface thread: how the program's
     // benchmark trace learns when a change has reached the screen. Null: nobody is told.
     using PaintObserver = void (*)();
@@ -395,6 +397,7 @@ private:
     }
 
     HDC paintDc_ = nullptr;
+    HFONT fontBeforePaint_ = nullptr;
     HFONT paintFont_ = nullptr;
     COLORREF gridBackColour_;
     COLORREF gridLineColour_ = RGB(192, 192, 192);

@@ -45,17 +45,28 @@ void CGridCtrl::DrawGrid(HDC dc) {
     RECT clip{};
     if (!allowDraw_ || GetClipBox(dc, &clip) == ERROR) return;
     SavedDcState saved(dc);
+    const auto font = static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
     struct PaintingInto {
         CGridCtrl& grid;
         HDC outerDc;
+        HFONT outerFontBefore;
         HFONT outerFont;
         ~PaintingInto() {
             grid.paintDc_ = outerDc;
+            grid.fontBeforePaint_ = outerFontBefore;
             grid.paintFont_ = outerFont;
         }
-    } painting{*this, std::exchange(paintDc_, dc),
-               std::exchange(paintFont_, static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT)))};
+    } painting{*this, std::exchange(paintDc_, dc), std::exchange(fontBeforePaint_, font),
+               std::exchange(paintFont_, font)};
     DrawCells(dc, clip);
+}
+
+void CGridCtrl::SelectFontForPaint(HFONT font) {
+    if (paintDc_ == nullptr) return;
+    if (font == nullptr) font = fontBeforePaint_;
+    if (font == paintFont_ || font == nullptr) return;
+    SelectObject(paintDc_, font);
+    paintFont_ = font;
 }
 
 void CGridCtrl::DrawCells(HDC dc, const RECT& clip) {
