@@ -11,6 +11,7 @@
 
 #include "framework/GdiObjects.h"
 #include "framework/TextConversion.h"
+#include "grid/CellText.h"
 #include "grid/GridCtrl.h"
 #include "grid/GridDefaultCell.h"
 
@@ -88,7 +89,12 @@ bool CGridCellBase::DrawCell(HDC dc, int row, int col, RECT rect, bool eraseBack
     if (grid == nullptr || dc == nullptr) return false;
     if (rect.right - rect.left <= 0 || rect.bottom - rect.top <= 0) return false;
 
-    SavedDcState savedState(dc);
+    // Inside the grid's paint every cell sets what it draws with, and the paint puts the
+    // DC back once for all of them: saving and restoring the DC per cell re-selected the
+    // font twice, the dearest GDI call of a cell under Wine.
+    const bool inGridPaint = grid->IsPaintingInto(dc);
+    std::optional<SavedDcState> savedState;
+    if (!inGridPaint) savedState.emplace(dc);
     SetBkMode(dc, TRANSPARENT);
     CGridDefaultCell* defaultCell = GetDefaultCell();
     if (defaultCell == nullptr) return false;
@@ -147,9 +153,18 @@ bool CGridCellBase::DrawCell(HDC dc, int row, int col, RECT rect, bool eraseBack
         InflateRect(&rect, -1, -1);
     }
 
+    // A font of the cell's own is one object shared by all such cells and re-made when
+    // another is asked for, so it never stays selected past this cell.
+    std::optional<SelectionGuard> ownFont;
     if (GetDeviceCaps(dc, TECHNOLOGY) != DT_RASPRINTER) {
         HFONT font = GetFontObject();
-        if (font != nullptr) SelectObject(dc, font);  // undone by the saved state
+        if (!inGridPaint) {
+            if (font != nullptr) SelectObject(dc, font);  // undone by the saved state
+        } else if (IsDefaultFont()) {
+            grid->SelectFontForPaint(font);
+        } else {
+            ownFont.emplace(dc, font);
+        }
     }
 
     const int margin = static_cast<int>(GetMargin());
@@ -169,8 +184,13 @@ bool CGridCellBase::DrawCell(HDC dc, int row, int col, RECT rect, bool eraseBack
     GetTextRect(&rect);
     rect.right++;
     rect.bottom++;
-    std::wstring text = WideFromCodePage936(GetText());
-    if (!text.empty()) DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, GetFormat() | DT_NOPREFIX);
+    const char* narrow = GetText();
+    if (narrow[0] == '\0') return true;
+    // Text at an angle does not run along the rectangle, so our alignment would not hold.
+    const LOGFONTW* description = GetFont();
+    const bool angled = description != nullptr && (description->lfEscapement != 0 || description->lfOrientation != 0);
+    const CellTextPath path = angled ? CellTextPath::DrawText : CellTextPath::Fastest;
+    DrawCellText(dc, WideFromCodePage936(narrow), rect, GetFormat(), path);
     return true;
 }
 

@@ -109,6 +109,12 @@ public:
 
     // One paint routine for WM_PAINT, WM_PRINTCLIENT, tests and benchmarks.
     void Paint(HDC dc, const RECT& area);
+    // While the grid paints its cells into `dc`, the DC's state is saved once for all of
+    // them: a cell need not put back what it sets.
+    bool IsPaintingInto(HDC dc) const { return dc != nullptr && dc == paintDc_; }
+    // Inside that paint: selects `font` (null: the DC's font before the paint) unless it
+    // is the one selected already. Asking the DC which font it holds costs a call per cell.
+    void SelectFontForPaint(HFONT font);
     // Told after each WM_PAINT of any grid, on the user-interface thread: how the program's
     // benchmark trace learns when a change has reached the screen. Null: nobody is told.
     using PaintObserver = void (*)();
@@ -372,6 +378,8 @@ private:
     void OnSysColorChange();
     // Two grey one-pixel frames along the window's outer edge, into a whole-window DC.
     void DrawBorder(HDC windowDc);
+    // DrawGrid's work once the DC's state is saved: backgrounds, cells, grid lines.
+    void DrawCells(HDC dc, const RECT& clip);
     void SendCacheHint(const GridCellRange& range) const;
     void InvalidateScrolledArea(int bar);
     int ScrollLimit(int bar) const;
@@ -388,6 +396,9 @@ private:
         return geometry::Lines{[this](int col) { return GetColumnWidth(col); }, columnCount_, fixedColumnCount_};
     }
 
+    HDC paintDc_ = nullptr;
+    HFONT fontBeforePaint_ = nullptr;
+    HFONT paintFont_ = nullptr;
     COLORREF gridBackColour_;
     COLORREF gridLineColour_ = RGB(192, 192, 192);
     COLORREF cachedWindowText_;

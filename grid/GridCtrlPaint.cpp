@@ -1,4 +1,5 @@
 #include <optional>
+#include <utility>
 
 #include "framework/GdiObjects.h"
 #include "framework/OffscreenBuffer.h"
@@ -43,7 +44,32 @@ void CGridCtrl::Paint(HDC dc, const RECT& area) {
 void CGridCtrl::DrawGrid(HDC dc) {
     RECT clip{};
     if (!allowDraw_ || GetClipBox(dc, &clip) == ERROR) return;
+    SavedDcState saved(dc);
+    const auto font = static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
+    struct PaintingInto {
+        CGridCtrl& grid;
+        HDC outerDc;
+        HFONT outerFontBefore;
+        HFONT outerFont;
+        ~PaintingInto() {
+            grid.paintDc_ = outerDc;
+            grid.fontBeforePaint_ = outerFontBefore;
+            grid.paintFont_ = outerFont;
+        }
+    } painting{*this, std::exchange(paintDc_, dc), std::exchange(fontBeforePaint_, font),
+               std::exchange(paintFont_, font)};
+    DrawCells(dc, clip);
+}
 
+void CGridCtrl::SelectFontForPaint(HFONT font) {
+    if (paintDc_ == nullptr) return;
+    if (font == nullptr) font = fontBeforePaint_;
+    if (font == paintFont_ || font == nullptr) return;
+    SelectObject(paintDc_, font);
+    paintFont_ = font;
+}
+
+void CGridCtrl::DrawCells(HDC dc, const RECT& clip) {
     RECT visible{};
     const GridCellRange range = GetVisibleNonFixedCellRange(&visible);
     const int fixedWidth = GetFixedColumnWidth();

@@ -316,5 +316,35 @@ TEST_F(GridPaint, PaintingWithAndWithoutTheBackBufferGivesTheSamePixels) {
     EXPECT_EQ(differing, 0);
 }
 
+TEST_F(GridPaint, OwnFontStaysWithItsCellAndACellRepaintedAloneLooksAsInTheWholePaint) {
+    Shape(4, 3, 1, 0, 70, 22);
+    for (int row = 0; row < 4; ++row) {
+        for (int col = 0; col < 3; ++col) grid_->GetCell(row, col)->SetText("3125.0");
+    }
+    auto differing = [](const Canvas& a, const Canvas& b, const RECT& area) {
+        int count = 0;
+        for (int y = area.top; y < area.bottom; ++y) {
+            for (int x = area.left; x < area.right; ++x) count += a.At(x, y) != b.At(x, y) ? 1 : 0;
+        }
+        return count;
+    };
+    auto plain = Render();
+    LOGFONTW bold = *grid_->GetDefaultCell(false, false)->GetFont();
+    bold.lfWeight = FW_BOLD;
+    grid_->GetCell(2, 1)->SetFont(&bold);
+    auto withBold = Render();
+    Canvas alone(client_.right, client_.bottom);
+    for (int row = 0; row < 4; ++row) {
+        for (int col = 0; col < 3; ++col) {
+            RECT rect{};
+            ASSERT_TRUE(grid_->GetCellRect(row, col, &rect));
+            const bool boldCell = row == 2 && col == 1;
+            EXPECT_EQ(differing(*plain, *withBold, Inside(rect)) > 0, boldCell) << row << "," << col;
+            ASSERT_TRUE(grid_->RedrawCellNow(row, col, alone.Dc()));
+            EXPECT_EQ(differing(alone, *withBold, Inside(rect)), 0) << row << "," << col;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quillon::grid::testing
