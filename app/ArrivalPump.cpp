@@ -192,13 +192,15 @@ void ArrivalPump::PaceRepaints(board::RepaintBatch& repaints) {
     if (!board::RepaintsPending()) return;
     const auto now = std::chrono::steady_clock::now();
     if (now - lastRepaint_ >= FloodPaintInterval) {
+        // A timer armed for the last frame's end would paint again within this frame.
+        StopTimer(repaintTimer_);
         repaints.Flush();
         lastRepaint_ = now;
         return;
     }
     repaints.Defer();
-    // Armed already for the frame's end since the last repaint: setting it again would
-    // only cost a trip and push the repaint later.
+    // Armed already for this frame's end (every repaint stops it): setting it again would
+    // only cost a trip.
     if (repaintTimer_.IsRunning()) return;
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(FloodPaintInterval - (now - lastRepaint_));
     StartTimer(repaintTimer_, RepaintTimerId, static_cast<UINT>(std::max<long long>(1, wait.count())));
