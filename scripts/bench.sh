@@ -510,23 +510,31 @@ fi
 
 # ---------------------------------------------------------------------------------------
 if runs_section memory; then
+  # Runs empty_window.exe with arguments $3... and records its resident set as $1, its
+  # output in $out/$2.
+  measure_empty_window() {
+    local key=$1 output="$out/$2" empty_run empty_pid
+    shift 2
+    # Its output comes only when it ends (scripts/wine-run.sh): the probe sees the window.
+    setsid bash scripts/wine-run.sh "$bin/empty_window.exe" 60 "$@" >"$output" 2>&1 &
+    empty_run=$!
+    if probe wait-window empty_window 30000; then
+      # Settled as long as Quillon is below before each reading.
+      sleep 2
+      empty_pid=$(ps -s "$empty_run" -o pid=,comm= 2>/dev/null | awk '$2 ~ /^empty_window/ {print $1; exit}')
+      [ -n "$empty_pid" ] && record "$key" "$(process_memory "$empty_pid")"
+      # Closed as a user closes it (else it ends by itself after its 60 s).
+      probe close empty_window || true
+    else
+      say "  note: no empty_window within 30 s"
+    fi
+    windows_pid=$empty_run
+    wait "$windows_pid" || say "  note: empty_window.exe ended with status $? ($(tail -n 2 "$output" | tr '\n' ' '))"
+    windows_pid=""
+  }
+
   say "memory: the baseline, empty_window.exe, an empty window in the same prefix"
-  # Its output comes only when it ends (scripts/wine-run.sh): the probe sees the window.
-  setsid bash scripts/wine-run.sh "$bin/empty_window.exe" 60 >"$out/empty-window.out" 2>&1 &
-  empty_run=$!
-  if probe wait-window empty_window 30000; then
-    # Settled as long as Quillon is below before each reading.
-    sleep 2
-    empty_pid=$(ps -s "$empty_run" -o pid=,comm= 2>/dev/null | awk '$2 ~ /^empty_window/ {print $1; exit}')
-    [ -n "$empty_pid" ] && record "memory.baseline" "$(process_memory "$empty_pid")"
-    # Closed as a user closes it (else it ends by itself after its 60 s).
-    probe close empty_window || true
-  else
-    say "  note: no empty_window within 30 s"
-  fi
-  windows_pid=$empty_run
-  wait "$windows_pid" || say "  note: empty_window.exe ended with status $? ($(tail -n 2 "$out/empty-window.out" | tr '\n' ' '))"
-  windows_pid=""
+  measure_empty_window memory.baseline empty-window.out
   say "  empty window: $(result memory.baseline) (VmRSS VmHWM MiB)"
 
   say "memory and handles: 30,000 instruments in popup run mode, 10 popups, $cycles open/close cycles"
@@ -570,18 +578,7 @@ if runs_section memory; then
   # windows of a board's size tell how much of the popups' figure is that.
   if [ -n "${popup_size:-}" ]; then
     read -r popup_width popup_height <<<"$popup_size"
-    setsid bash scripts/wine-run.sh "$bin/empty_window.exe" 60 10 "$popup_width" "$popup_height" \
-      >"$out/empty-windows.out" 2>&1 &
-    empty_run=$!
-    if probe wait-window empty_window 30000; then
-      sleep 2
-      empty_pid=$(ps -s "$empty_run" -o pid=,comm= 2>/dev/null | awk '$2 ~ /^empty_window/ {print $1; exit}')
-      [ -n "$empty_pid" ] && record "memory.windows10" "$(process_memory "$empty_pid")"
-      probe close empty_window || true
-    fi
-    windows_pid=$empty_run
-    wait "$windows_pid" || true
-    windows_pid=""
+    measure_empty_window memory.windows10 empty-windows.out 10 "$popup_width" "$popup_height"
     record "memory.popup_size" "${popup_width}x${popup_height}"
     say "  ten empty windows of a board's size (${popup_width} x ${popup_height}): $(result memory.windows10) (VmRSS VmHWM MiB)"
   fi
