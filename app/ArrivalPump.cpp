@@ -122,9 +122,7 @@ bool ArrivalPump::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnWake();
             return true;
         case RepaintTimerId:
-            StopTimer(repaintTimer_);
-            board::FlushDeferredRepaints();
-            lastRepaint_ = std::chrono::steady_clock::now();
+            RepaintNow(std::chrono::steady_clock::now());
             return true;
         case RescueTimerId:
             if (arrivals_.Snapshot().queued != 0 && !arrivals_.WakeOutstanding()) OnWake();
@@ -192,18 +190,23 @@ void ArrivalPump::PaceRepaints(board::RepaintBatch& repaints) {
     if (!board::RepaintsPending()) return;
     const auto now = std::chrono::steady_clock::now();
     if (now - lastRepaint_ >= FloodPaintInterval) {
-        // A timer armed for the last frame's end would paint again within this frame.
-        StopTimer(repaintTimer_);
-        repaints.Flush();
-        lastRepaint_ = now;
+        RepaintNow(now);
         return;
     }
     repaints.Defer();
-    // Armed already for this frame's end (every repaint stops it): setting it again would
-    // only cost a trip.
+    // Armed already for this frame's end (RepaintNow stops it): setting it again would only
+    // cost a trip.
     if (repaintTimer_.IsRunning()) return;
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(FloodPaintInterval - (now - lastRepaint_));
     StartTimer(repaintTimer_, RepaintTimerId, static_cast<UINT>(std::max<long long>(1, wait.count())));
+}
+
+// Every repaint starts a display frame, and stops the timer armed for the last one's end,
+// which would otherwise paint again within the new frame.
+void ArrivalPump::RepaintNow(std::chrono::steady_clock::time_point now) {
+    StopTimer(repaintTimer_);
+    board::FlushDeferredRepaints();
+    lastRepaint_ = now;
 }
 
 bool ArrivalPump::StartTimer(framework::WindowTimer& timer, UINT_PTR id, UINT intervalMs) {
@@ -222,9 +225,7 @@ void ArrivalPump::PaintUnderFlood() {
     const auto now = std::chrono::steady_clock::now();
     if (now - lastFloodPaint_ < floodPaintInterval_) return;
     // The repaint timer cannot fire while wake-ups keep coming: its work is done here.
-    StopTimer(repaintTimer_);
-    board::FlushDeferredRepaints();
-    lastRepaint_ = now;
+    RepaintNow(now);
     EnumThreadWindows(GetCurrentThreadId(), &PaintPendingUpdates, 0);
     lastFloodPaint_ = std::chrono::steady_clock::now();
     floodPaintInterval_ =

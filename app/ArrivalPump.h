@@ -59,6 +59,7 @@ private:
     void OnWake();
     // Repaints now, or on a timer once a display frame has passed since the last.
     void PaceRepaints(board::RepaintBatch& repaints);
+    void RepaintNow(std::chrono::steady_clock::time_point now);
     void PaintUnderFlood();
     // The pump's timers, counted for the bench trace.
     bool StartTimer(framework::WindowTimer& timer, UINT_PTR id, UINT intervalMs);
